@@ -1,0 +1,14 @@
+/* libvorl: the appliance's support library. Includes every public header. */
+#ifndef VORL_VORL_H
+#define VORL_VORL_H
+
+#include <vorl/defs.h>
+#include <vorl/err.h>
+#include <vorl/sz_list.h>
+#include <vorl/sz_hash.h>
+#include <vorl/str_util.h>
+#include <vorl/file_lock.h>
+#include <vorl/conf.h>
+#include <vorl/unicode.h>
+
+#endif /* VORL_VORL_H */
