@@ -10,5 +10,10 @@
 #include <vorl/file_lock.h>
 #include <vorl/conf.h>
 #include <vorl/unicode.h>
+#include <vorl/bdb.h>
+#include <vorl/encoding.h>
+#include <vorl/wins.h>
+#include <vorl/mtd.h>
+#include <vorl/raid.h>
 
 #endif /* VORL_VORL_H */
