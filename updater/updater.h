@@ -1,0 +1,98 @@
+// The updater's run state and the operations its stages share. Run-state
+// variables are defined in run_state.cpp; the stage code lives beside it.
+#pragma once
+
+#include <stdint.h>
+
+#include <vorl/mtd.h>
+
+// Result codes (exit status of a run).
+enum {
+    UPDT_OK = 0,
+    UPDT_ERR_OPEN_CWD = 1,
+    UPDT_ERR_FCHDIR = 2,
+    UPDT_ERR_CHDIR = 3,
+    UPDT_ERR_READ_VER = 6,
+    UPDT_ERR_READ_PATCH_VER = 7,
+    UPDT_ERR_READ_MOD = 8,
+    UPDT_ERR_READ_PATCH_MOD = 9,
+    UPDT_ERR_VERSION = 10,
+    UPDT_ERR_COMPANY = 12,
+    UPDT_ERR_PATCH = 13,
+    UPDT_ERR_BACKUP = 15,
+    UPDT_ERR_SPACE = 16,
+    UPDT_ERR_CONFIG = 17,
+    UPDT_ERR_PARTITION_LIST = 18,
+    UPDT_ERR_PATCH_INFO = 19,
+    UPDT_ERR_PATCH_WRITE = 20,
+    UPDT_ERR_FTP_PORTS = 21,
+    UPDT_ERR_DEFAULTFS = 22,
+    UPDT_ERR_MEMORY = 23,
+    UPDT_ERR_REBOOT = 24,
+    UPDT_RESULT_COUNT = 25,
+};
+
+// The 25 error names, indexed by result code.
+extern const char *const gszUPDTErrorName[UPDT_RESULT_COUNT];
+
+#define UPDT_PROGRESS_FILE "/tmp/update.progress"
+#define UPDT_MESSAGE_FILE "/tmp/update.message"
+#define UPDT_LOG_FILE "/var/log/vorlupdate.log"
+#define UPDT_BACKUP_DIR "b@ckup"
+
+// One row of the patch plan.
+typedef struct PATCHINFO {
+    const char *name;  // FIS partition name; NULL ends the table
+    const char *file;  // image file, relative to the update directory
+    uint32_t start;    // flash base address
+    uint32_t datalen;  // bytes to write
+    uint32_t size;     // partition length in bytes
+    int32_t balance;   // erase blocks of the partition minus blocks the image needs
+    int32_t delta;     // blocks given (+) or taken (-) by balancing
+    int32_t fneedupdate;
+} PATCHINFO;
+
+typedef struct PARTITIONDEVICE {
+    const char *name;    // partition name; NULL ends the table
+    const char *device;  // "/dev/mtdN"
+} PARTITIONDEVICE;
+
+#define UPDT_MAX_PATCHINFO 9
+
+// Run state.
+extern char gszVolume[32];
+extern char gszUpdateDir[256];
+extern char gszDevMtdPartition[10];
+extern PATCHINFO gPatchInfo[UPDT_MAX_PATCHINFO];
+extern int gnPatchInfo;
+extern PARTITIONDEVICE gPartitionDevice[UPDT_MAX_PATCHINFO];
+extern int gblJunior;
+extern int gblNoInitrd;
+extern int gblGroupUpdate;
+extern int gblMtdDriverBuffer;
+extern uint32_t gEraseBlockSize;
+
+// Migration flags, set by the package analysis from the old build number.
+extern int gblRemoveAtalkRc, gblRemovePapdConf, gblCreateFtpAccounts, gblRemoveProfile,
+    gblRemoveJumboFrameRc, gblConvertJumboMtu, gPhotoDbFixMask, gblDropMediaServerDb,
+    gblUpdateRsyncdConf, gblMoveMtuValue, gblCheckAndUpdateRsyncdSecrets,
+    gblCheckAndUpdateSmmspGroup, gblUpdateFTPPassivePortRange, gblConvertUsbBackup,
+    gblFixPhotoEaDir, gblRewriteHomePaths, gblCreateUserConf, gblConvertNetBackup,
+    gblCreateMailAccounts, gblConvertCodepage, gblCopyBondMtu, gblConvertFtpWriteOnly,
+    gblDumpPgsqlDatabases, gblRemoveAlb, gblConvertFtpBlockIp, gblLinkSqueezeCenterErrmsg,
+    gblRemoveEventTest, gblSaveWriteableConfig, gblRecoverFisDirV284;
+
+// Reporting.
+void UPDTSetProgress(char stage, int percent);
+int UPDTWriteStatusFile(const char *szPath, const char *szText, int wait);
+void UPDTAppendLog(const char *szMessage);
+void UPDTTrimLog(void);
+// Writes key "extramsg" of the message file.
+int UPDTWriteMessage(const char *szSentence);
+
+// Runs a program (argument vector, no shell): 0 when it exited with 0, else -1
+// (a start failure, a non-zero exit status or a death by a signal), logged.
+int UPDTExecute(const char *const *rgszArgv);
+
+// Configuration stage (settings migration); 0 or -1.
+int UPDTUpdateConfig(void);
