@@ -1,0 +1,18 @@
+#include <errno.h>
+#include <string.h>
+#include <sys/ioctl.h>
+
+#include "core/err_internal.h"
+#include "raid/raid_internal.h"
+
+int RaidIoctlInfo(int fd, mdu_array_info_t *pInfo) {
+    memset(pInfo, 0, sizeof(*pInfo));
+    if (ioctl(fd, RAID_IOCTL_GET_ARRAY_INFO, pInfo) == 0) return 0;
+    if (errno == ENODEV) {
+        VORL_ERR(ERR_RAID_NO_ARRAY);
+        return -1;
+    }
+    VORL_LOG(LOG_DEBUG, "Failed to ioctl for raid status, errno=%m");
+    VORL_ERR(ERR_RAID_KERNEL);
+    return -1;
+}
