@@ -72,6 +72,10 @@ extern int gblGroupUpdate;
 extern int gblMtdDriverBuffer;
 extern uint32_t gEraseBlockSize;
 
+// Fills gPatchInfo, gnPatchInfo and gPartitionDevice from the built-in layout
+// of the junior variant (6 rows) or of the other one (8 rows).
+void UPDTInitLayoutTables(int fJunior);
+
 // Migration flags, set by the package analysis from the old build number.
 extern int gblRemoveAtalkRc, gblRemovePapdConf, gblCreateFtpAccounts, gblRemoveProfile,
     gblRemoveJumboFrameRc, gblConvertJumboMtu, gPhotoDbFixMask, gblDropMediaServerDb,
