@@ -17,5 +17,6 @@ extern "C" void VLIBErrBacktracePrint(void) {
 extern "C" void VLIBErrBacktracePuts(void) {
     const vorl::ErrState &st = vorl::GetErrState();
     if (!st.symbols) return;
-    for (int i = 0; i < st.nFrames; ++i) puts(st.symbols[i]);
+    for (int i = 0; i < st.nFrames; ++i)
+        puts(st.symbols[i]);
 }

@@ -14,5 +14,6 @@
 #define VORL_ERR(code) VLIBErrSet((code), VORL_SRC, __LINE__)
 
 // A system-log line prefixed "file.c:line ".
-#define VORL_LOG(prio, fmt, ...) syslog((prio), "%s:%d " fmt, VORL_SRC, __LINE__ __VA_OPT__(, ) __VA_ARGS__)
+#define VORL_LOG(prio, fmt, ...) \
+    syslog((prio), "%s:%d " fmt, VORL_SRC, __LINE__ __VA_OPT__(, ) __VA_ARGS__)
 #define VORL_LOG_ERR(fmt, ...) VORL_LOG(LOG_ERR, fmt __VA_OPT__(, ) __VA_ARGS__)

@@ -32,4 +32,6 @@ extern "C" void VLIBErrSet(unsigned int code, const char *szFile, int line) {
     errno = saved;
 }
 
-extern "C" void VLIBErrSetNoPos(unsigned int code) { VLIBErrSet(code, nullptr, 0); }
+extern "C" void VLIBErrSetNoPos(unsigned int code) {
+    VLIBErrSet(code, nullptr, 0);
+}

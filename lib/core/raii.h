@@ -48,7 +48,9 @@ struct FileCloser {
 using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
 // Closes the stream now and reports fclose()'s result.
-inline int Fclose(UniqueFile &fp) { return fp ? fclose(fp.release()) : 0; }
+inline int Fclose(UniqueFile &fp) {
+    return fp ? fclose(fp.release()) : 0;
+}
 
 struct FreeDeleter {
     void operator()(void *p) const { free(p); }

@@ -43,5 +43,6 @@ TEST(ErrorCode, CodesHaveTheirInterfaceValues) {
         {ERR_NOT_FOUND, 0x2000},        {ERR_STAT_FAILED, 0x2700},   {ERR_RENAME_FAILED, 0x2800},
         {ERR_EXEC_FAILED, 0x2A00},
     };
-    for (auto &row : table) EXPECT_EQ(row.got, row.want);
+    for (auto &row : table)
+        EXPECT_EQ(row.got, row.want);
 }

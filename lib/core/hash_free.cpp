@@ -1,0 +1,7 @@
+#include <stdlib.h>
+
+#include <vorl/sz_hash.h>
+
+extern "C" void VLIBSzHashFree(SzHash *pHash) {
+    free(pHash);
+}

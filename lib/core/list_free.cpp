@@ -1,0 +1,7 @@
+#include <stdlib.h>
+
+#include <vorl/sz_list.h>
+
+extern "C" void VLIBSzListFree(SzList *pList) {
+    free(pList);
+}
