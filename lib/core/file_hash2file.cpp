@@ -1,8 +1,24 @@
 #include <stdio.h>
 
+#include <string>
+
+#include "conf/line_format.h"
 #include "core/api_guard.h"
 #include "core/hash_internal.h"
-#include "core/kv_format.h"
+
+namespace {
+
+// A section line format: two "%s" with an '=' between them and a line feed
+// after the second.
+bool KeyValueLineFormat(const char *szFormat) {
+    if (!vorl::LineFormatValid(szFormat)) return false;
+    std::string probe = vorl::LineFormatApply(szFormat, "\x01", "\x02");
+    size_t key = probe.find('\x01'), value = probe.find('\x02');
+    size_t eq = probe.find('=', key);
+    return eq < value && probe.find('\n', value) != std::string::npos;
+}
+
+}  // namespace
 
 extern "C" int VLIBFileHash2File(FILE *fp, const char *szSection, const SzHash *pHash,
                                  const char *szFormat) {
@@ -11,8 +27,8 @@ extern "C" int VLIBFileHash2File(FILE *fp, const char *szSection, const SzHash *
         return -1;
     }
     return vorl::Guard(-1, [&] {
-        vorl::KeyValueFormat format;
-        if (!format.Parse(szFormat ? szFormat : "%s=%s\n", true)) {
+        if (!szFormat) szFormat = "%s=%s\n";
+        if (!KeyValueLineFormat(szFormat)) {
             VORL_ERR(ERR_BAD_PARAMETERS);
             return -1;
         }
@@ -24,8 +40,9 @@ extern "C" int VLIBFileHash2File(FILE *fp, const char *szSection, const SzHash *
         for (int32_t i = 0; i < pHash->nSlot; ++i) {
             const SzHashSlot &slot = pHash->rgSlot[i];
             if (!slot.offKey) continue;
-            if (!format.Write(fp, vorl::HashText(pHash, slot.offKey),
-                              vorl::HashText(pHash, slot.offValue))) {
+            std::string line = vorl::LineFormatApply(szFormat, vorl::HashText(pHash, slot.offKey),
+                                                     vorl::HashText(pHash, slot.offValue));
+            if (fwrite(line.data(), 1, line.size(), fp) != line.size()) {
                 VORL_ERR(ERR_WRITE_FAILED);
                 return -1;
             }
