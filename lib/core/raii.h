@@ -10,6 +10,9 @@
 #include <string>
 #include <utility>
 
+#include <vorl/sz_hash.h>
+#include <vorl/sz_list.h>
+
 namespace vorl {
 
 // A file descriptor closed on destruction.
@@ -58,6 +61,27 @@ struct FreeDeleter {
 // A malloc()ed block released with free().
 template <typename T>
 using MallocPtr = std::unique_ptr<T, FreeDeleter>;
+
+// An SzList or SzHash block owned by a scope. Calls that may replace the
+// block take &h.p; the block held at the end is released.
+template <typename T, void (*Free)(T *)>
+struct BlockHandle {
+    T *p = nullptr;
+    BlockHandle() = default;
+    explicit BlockHandle(T *block) : p(block) {}
+    BlockHandle(BlockHandle &&o) noexcept : p(o.release()) {}
+    BlockHandle &operator=(BlockHandle &&o) noexcept {
+        if (this != &o) {
+            Free(p);
+            p = o.release();
+        }
+        return *this;
+    }
+    ~BlockHandle() { Free(p); }
+    T *release() { return std::exchange(p, nullptr); }
+};
+using SzListHandle = BlockHandle<SzList, VLIBSzListFree>;
+using SzHashHandle = BlockHandle<SzHash, VLIBSzHashFree>;
 
 // A temporary file made by mkstemp() from a "....XXXXXX" template. Unless
 // Keep() is called, destruction closes it and unlinks the path.

@@ -25,6 +25,7 @@
 
 #include "conf/file_rewrite.h"
 #include "core/line_reader.h"
+#include "core/raii.h"
 
 extern "C" int fchown(int fd, uid_t uid, gid_t gid) {
     if (fiu_fail("vorltest/io/fchown")) {
@@ -76,6 +77,56 @@ using Op = std::function<int(const std::vector<std::string> &)>;
 const std::map<std::string, Op> &Ops() {
     static const std::map<std::string, Op> ops = {
         {"rewrite", [](auto &a) { return Rewrite(Arg(a, 0)); }},
+        {"get-key-value",
+         [](auto &a) {
+             char buf[256];
+             return VLIBFileGetKeyValue(Arg(a, 0), Arg(a, 1), buf, sizeof buf, 0);
+         }},
+        {"set-key-value",
+         [](auto &a) {
+             return VLIBFileSetKeyValue(Arg(a, 0), Arg(a, 1), Arg(a, 2), VORL_KEY_QUOTED_FORMAT);
+         }},
+        {"remove-key", [](auto &a) { return VLIBFileRemoveKey(Arg(a, 0), Arg(a, 1)); }},
+        {"set-keys",
+         [](auto &a) {
+             vorl::SzHashHandle set(PshVLIBSzHashAlloc(512)), remove(PshVLIBSzHashAlloc(512));
+             VLIBSzHashSetValue(&set.p, Arg(a, 1), Arg(a, 2));
+             VLIBSzHashSetValue(&remove.p, Arg(a, 3), "");
+             return VLIBFileSetKeys(Arg(a, 0), set.p, remove.p, nullptr);
+         }},
+        {"get-keys",
+         [](auto &a) {
+             vorl::SzHashHandle hash(PshVLIBSzHashAlloc(512));
+             return VLIBFileGetKeys(Arg(a, 0), nullptr, &hash.p, "=");
+         }},
+        {"get-line",
+         [](auto &a) {
+             char buf[256];
+             return VLIBFileGetLine(Arg(a, 0), Arg(a, 1), buf, sizeof buf, 0);
+         }},
+        {"add-line",
+         [](auto &a) { return VLIBFileAddLine(Arg(a, 0), Arg(a, 1), Arg(a, 2), atoi(Arg(a, 3))); }},
+        {"set-line",
+         [](auto &a) { return VLIBFileSetLine(Arg(a, 0), Arg(a, 1), Arg(a, 2), atoi(Arg(a, 3))); }},
+        {"replace-substr",
+         [](auto &a) { return VLIBFileReplaceSubStr(Arg(a, 0), Arg(a, 1), Arg(a, 2)); }},
+        {"get-section",
+         [](auto &a) {
+             vorl::SzHashHandle hash(PshVLIBSzHashAlloc(512));
+             return VLIBFileGetSection(Arg(a, 0), Arg(a, 1), &hash.p);
+         }},
+        {"add-section",
+         [](auto &a) {
+             vorl::SzHashHandle hash(PshVLIBSzHashAlloc(512));
+             VLIBSzHashSetValue(&hash.p, Arg(a, 2), Arg(a, 3));
+             return ErrVLIBFileAddSection(Arg(a, 0), Arg(a, 1), hash.p, nullptr);
+         }},
+        {"set-section",
+         [](auto &a) {
+             vorl::SzHashHandle hash(PshVLIBSzHashAlloc(512));
+             VLIBSzHashSetValue(&hash.p, Arg(a, 3), Arg(a, 4));
+             return ErrVLIBFileSetSection(Arg(a, 0), Arg(a, 1), Arg(a, 2), hash.p, nullptr);
+         }},
     };
     return ops;
 }
