@@ -24,10 +24,11 @@ int VLIBFileGetKeyValue(const char *szPath, const char *szKey, char *szBuf, int 
         }
         vorl::LineReader rd(fp.get());
         std::string scratch;
+        const std::string_view key(szKey);
         int result = 0;
         bool stopped = false;
         while (rd.Next()) {
-            if (!vorl::KeyLineMatch(scratch, rd.view(), szKey)) continue;
+            if (!vorl::KeyLineMatch(scratch, rd.view(), key)) continue;
             char *cursor = rd.data();
             VLIBStrTokNext(&cursor, "=");                   // the key
             char *szValue = VLIBStrTokNext(&cursor, "\n");  // up to the line feed

@@ -18,9 +18,10 @@ int VLIBFileRemoveKey(const char *szPath, const char *szKey) {
         if (rw.Open(szPath) != vorl::FileRewrite::kOpened || !rw.Start()) return -1;
         vorl::LineReader rd(rw.in());
         std::string scratch;
+        const std::string_view key(szKey);
         int cRemoved = 0;
         while (rd.Next()) {
-            if (vorl::KeyLineMatch(scratch, rd.view(), szKey)) {
+            if (vorl::KeyLineMatch(scratch, rd.view(), key)) {
                 ++cRemoved;
             } else if (!rw.Put(rd.view())) {
                 return -1;

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
+
 #include "core/err_internal.h"
 
 namespace vorl {
@@ -15,6 +17,13 @@ namespace {
 // The temporary name is formed in a buffer of this many bytes.
 constexpr size_t kTempNameMax = 4096;
 }  // namespace
+
+// A fresh stream gets a large buffer when one can be had; without it the
+// stream keeps its own.
+void FileRewrite::GiveBuffer(FILE *fp, std::unique_ptr<char[]> &buf) {
+    if (!buf) buf.reset(new (std::nothrow) char[kStreamBuffer]);
+    if (buf) setvbuf(fp, buf.get(), _IOFBF, kStreamBuffer);
+}
 
 int FileRewrite::Open(const char *szPath, const char *szMode) {
     path_ = szPath;
@@ -36,6 +45,7 @@ int FileRewrite::Open(const char *szPath, const char *szMode) {
         VORL_ERR(ERR_OPEN_FAILED);
         return kFailed;
     }
+    GiveBuffer(in_.get(), inBuf_);
     uid_ = st.st_uid;
     gid_ = st.st_gid;
     mode_ = st.st_mode;
@@ -61,6 +71,7 @@ bool FileRewrite::Start() {
         VORL_ERR(ERR_OPEN_FAILED);
         return false;
     }
+    GiveBuffer(tmp_.stream(), outBuf_);
     return true;
 }
 

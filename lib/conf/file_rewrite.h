@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -67,6 +68,11 @@ public:
     void Discard();
 
 private:
+    // Both streams get large buffers: a settings file is then read and
+    // written in a few system calls instead of one per 4 KiB.
+    static constexpr size_t kStreamBuffer = 64 * 1024;
+    static void GiveBuffer(FILE *fp, std::unique_ptr<char[]> &buf);
+    std::unique_ptr<char[]> inBuf_, outBuf_;  // outlive the streams below
     std::string path_;
     UniqueFile in_;
     uid_t uid_ = 0;

@@ -42,10 +42,11 @@ int VLIBFileSetKeyValue(const char *szPath, const char *szKey, const char *szVal
 
         vorl::LineReader rd(rw.in());
         std::string scratch;
+        const std::string_view key(szKey);
         bool fReplaced = false, fEndsWithNewline = true;
         while (rd.Next()) {
             fEndsWithNewline = rd.EndsWithNewline();
-            if (!vorl::KeyLineMatch(scratch, rd.view(), szKey)) {
+            if (!vorl::KeyLineMatch(scratch, rd.view(), key)) {
                 if (!rw.Put(rd.view())) return -1;
             } else if (!fReplaced) {
                 // The key keeps its own spacing and quotes; later lines of

@@ -7,14 +7,17 @@
 
 namespace vorl {
 
-bool KeyLineMatch(std::string &scratch, std::string_view line, const char *szKey) {
+bool KeyLineMatch(std::string &scratch, std::string_view line, std::string_view key) {
     if (line.empty() || line[0] == '#' || line[0] == ';') return false;
+    // The trimmed key is a piece of the line: a line that does not hold the
+    // key's text anywhere cannot carry it (the quick answer for most lines).
+    if (line.find(key) == std::string_view::npos) return false;
     scratch.assign(line);
     char *cursor = scratch.data();
     char *szPiece = VLIBStrTokNext(&cursor, "=");
     if (!szPiece) return false;
     VLIBStrTrimSpace(szPiece, nullptr);
-    return strcmp(szPiece, szKey) == 0;
+    return key == szPiece;
 }
 
 std::string KeyLineKeyText(std::string_view line) {

@@ -10,7 +10,7 @@ namespace vorl {
 // comment (first character '#' or ';'), and its first non-empty '='-piece,
 // trimmed, equals the key byte for byte. The test runs on a copy in scratch
 // (kept by the caller across lines), so the line stays whole.
-bool KeyLineMatch(std::string &scratch, std::string_view line, const char *szKey);
+bool KeyLineMatch(std::string &scratch, std::string_view line, std::string_view key);
 
 // The key text of a line exactly as it stands before its '=' (its first
 // non-empty '='-piece, untrimmed). A line without '=' gives its text without
