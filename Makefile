@@ -41,7 +41,7 @@ format:
 	clang-format -i $(FORMAT_FILES)
 
 format-check:
-	clang-format --dry-run -Werror $(FORMAT_FILES)
+	@clang-format --dry-run -Werror $(FORMAT_FILES) && echo "format-check: clean"
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD) $(BENCH_BUILD)

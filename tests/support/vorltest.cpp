@@ -125,7 +125,8 @@ std::vector<SyslogCapture::Message> SyslogCapture::Messages() {
 
 std::vector<std::string> SyslogCapture::Lines() {
     std::vector<std::string> lines;
-    for (auto &m : Messages()) lines.push_back(m.text);
+    for (auto &m : Messages())
+        lines.push_back(m.text);
     return lines;
 }
 
