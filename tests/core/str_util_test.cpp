@@ -347,3 +347,21 @@ TEST(SignalSysctld, NeverSignalsAGroupEveryoneOrInit) {
     EXPECT_EQ(StopWatcher(watcher), 0);  // kill(-1, ...) would have reached the watcher
     signal(SIGUSR1, SIG_DFL);
 }
+
+// VLIBGuestSupport reads once per process; every test case runs in a process of its own.
+TEST(GuestSupport, NoMeansUnsupportedAndIsCached) {
+    vorltest::WriteFile("/etc.defaults/vorlinfo.conf", "guestsupport=\"no\"\n");
+    EXPECT_EQ(VLIBGuestSupport(), 0);
+    vorltest::WriteFile("/etc.defaults/vorlinfo.conf", "guestsupport=\"yes\"\n");
+    EXPECT_EQ(VLIBGuestSupport(), 0);
+}
+
+TEST(GuestSupport, AnythingElseMeansSupported) {
+    vorltest::WriteFile("/etc.defaults/vorlinfo.conf", "other=\"no\"\n");
+    EXPECT_EQ(VLIBGuestSupport(), 1);
+}
+
+TEST(GuestSupport, OtherValueMeansSupported) {
+    vorltest::WriteFile("/etc.defaults/vorlinfo.conf", "guestsupport=\"No\"\n");
+    EXPECT_EQ(VLIBGuestSupport(), 1);
+}

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "vorltest.h"
+
 #include <vorl/err.h>
 #include <vorl/unicode.h>
 
@@ -173,4 +175,63 @@ TEST(UnicodeCodePage, DestinationRuleAndFailures) {
     EXPECT_EQ(VLIBUnicodeStrUTF8ToCP(15, "\xff", buf, 4), -1);
     EXPECT_EQ(VLIBErrGet(), kErrConvert);
     EXPECT_EQ(VLIBUnicodeStrUTF8ToCP(15, nullptr, buf, 4), -1);
+}
+
+namespace {
+int CodePage(int kind) {
+    int index = -99;
+    return VLIBConfCodePageGet(kind, &index) == 0 ? index : -1;
+}
+}  // namespace
+
+TEST(ConfCodePage, MapsTheSettingByKind) {
+    struct {
+        const char *codepage;
+        int windows, mac, alt;
+    } cases[] = {
+        {"enu", 15, 2, 31},  {"ger", 15, 4, 31}, {"plk", 13, 5, 29},  {"trk", 17, 6, 33},
+        {"rus", 14, 8, 30},  {"jpn", 9, 9, 25},  {"chs", 10, 10, 26}, {"cht", 12, 12, 28},
+        {"krn", 11, 11, 27}, {"utf8", 0, 0, 0},
+    };
+    for (auto &c : cases) {
+        vorltest::WriteFile("/etc/vorlinfo.conf", std::string("codepage=\"") + c.codepage +
+                                                      "\"\ncodepage_mediaservice=\"rus\"\n");
+        EXPECT_EQ(CodePage(VLIB_CODEPAGE_WINDOWS), c.windows) << c.codepage;
+        EXPECT_EQ(CodePage(VLIB_CODEPAGE_MAC), c.mac) << c.codepage;
+        EXPECT_EQ(CodePage(VLIB_CODEPAGE_WINDOWS_ALT), c.alt) << c.codepage;
+        EXPECT_EQ(CodePage(VLIB_CODEPAGE_MEDIA), 14) << c.codepage;  // its own key
+    }
+}
+
+TEST(ConfCodePage, RefusesMissingUnknownAndEmptySettings) {
+    vorltest::SyslogCapture log;
+    vorltest::WriteFile("/etc/vorlinfo.conf", "other=\"x\"\n");
+    VLIBErrSetNoPos(0);
+    EXPECT_EQ(CodePage(VLIB_CODEPAGE_WINDOWS), -1);
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_NOT_FOUND));
+    EXPECT_EQ(CodePage(VLIB_CODEPAGE_MEDIA), -1);
+    for (const char *value : {"", "xyz", "ENU", "437"}) {
+        vorltest::WriteFile("/etc/vorlinfo.conf", std::string("codepage=\"") + value + "\"\n");
+        EXPECT_EQ(CodePage(VLIB_CODEPAGE_WINDOWS), -1) << value;
+    }
+    vorltest::WriteFile("/etc/vorlinfo.conf", "codepage=\"enu\"\n");
+    for (int kind : {0, 5, -1}) {
+        VLIBErrSetNoPos(0);
+        EXPECT_EQ(CodePage(kind), -1) << kind;
+        EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    }
+    EXPECT_TRUE(log.Contains("conf_code_page_get.c:"));
+    EXPECT_TRUE(log.Contains("Bad parameter (5)."));
+    EXPECT_EQ(VLIBConfCodePageGet(VLIB_CODEPAGE_WINDOWS, nullptr), -1);
+}
+
+TEST(ConfCodePage, PasswordTextIntoTheDosCodePage) {
+    // What the LM hash does: upper-case, then convert into the DOS page.
+    vorltest::WriteFile("/etc/vorlinfo.conf", "codepage=\"ger\"\n");
+    int index = -1;
+    ASSERT_EQ(VLIBConfCodePageGet(VLIB_CODEPAGE_MAC, &index), 0);
+    char upper[128], out[128];
+    ASSERT_EQ(VLIBUnicodeUTF8StrUpper("grün", upper, sizeof(upper)), 5);
+    EXPECT_EQ(VLIBUnicodeStrUTF8ToCP(index, upper, out, sizeof(out)), 4);
+    EXPECT_STREQ(out, "GR\x9aN");  // Ü in DOS 850
 }
