@@ -407,6 +407,7 @@ bool ReadFlash(const std::string &root, FlashSnapshot *snap, std::string *error)
         state.size() == sizeof(KernelState) &&
         memcmp(state.data(), kStateMagic, sizeof kStateMagic) == 0) {
         memcpy(snap->state_.get(), state.data(), sizeof(KernelState));
+        if (snap->state_->version != kStateVersion) return Fail(error, "old kernel state file");
     } else if (!InitialState(conf, snap->state_.get(), error)) {
         return false;
     }

@@ -12,7 +12,7 @@ namespace vorlsim {
 
 inline constexpr int kMaxMtd = 8;
 inline constexpr uint32_t kMaxEraseBlocks = 65536;
-inline constexpr uint32_t kStateVersion = 1;
+inline constexpr uint32_t kStateVersion = 2;
 inline constexpr char kStateMagic[8] = {'V', 'O', 'R', 'L', 'S', 'I', 'M', '1'};
 
 enum Layout : uint32_t { kLayoutNone = 0, kLayoutRedBoot = 1, kLayoutMsys = 2 };
@@ -59,6 +59,10 @@ struct KernelState {
     MtdWindow mtd[kMaxMtd];
     // [op][device]; [op][kMaxMtd] counts the operation on every device.
     uint64_t counters[kOpCount][kMaxMtd + 1];
+    // A fault setting counts from the moment it was set: the counters at
+    // that moment, and a hash of the setting they belong to.
+    uint64_t faultBase[kOpCount][kMaxMtd + 1];
+    uint32_t faultHash[kOpCount];
     uint64_t sys401Calls;
     uint64_t sys405Alloc;    // calls of 405 with 1
     uint64_t sys405Release;  // calls of 405 with 0

@@ -106,6 +106,7 @@ private:
     int64_t confMtime_ = -1;
     KernelConf conf_;
     std::vector<FaultItem> faults_[kOpCount];
+    uint32_t faultHash_[kOpCount] = {};
 
     struct Node {
         bool present = false;

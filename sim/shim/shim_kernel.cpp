@@ -122,6 +122,10 @@ void Kernel::LoadConf() {
     for (uint32_t op = 0; op < kOpCount; op++) {
         faults_[op].clear();
         std::string spec = conf_.Get(std::string("fault_") + kOpNames[op]);
+        uint32_t h = 2166136261u;  // FNV-1a, never 0 for a set key
+        for (char c : spec)
+            h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+        faultHash_[op] = spec.empty() ? 0 : (h ? h : 1);
         for (const std::string &item : SplitFields(spec, ", \t")) {
             FaultItem f;
             if (ParseFaultItem(item, &f))
@@ -263,8 +267,21 @@ bool Kernel::DevicePath(const char *path, std::string *placeholder, Dev *dev) {
 Hit Kernel::Count(Op op, int dev) {
     Hit hit;
     if (!state_ || dev < 0 || dev >= kMaxMtd) return hit;
-    uint64_t onDev = __atomic_add_fetch(&state_->counters[op][dev], 1, __ATOMIC_SEQ_CST);
-    uint64_t onAll = __atomic_add_fetch(&state_->counters[op][kMaxMtd], 1, __ATOMIC_SEQ_CST);
+    if (!faults_[op].empty() && state_->faultHash[op] != faultHash_[op]) {
+        // A new setting: its counts start now, for every process.
+        LockState();
+        if (state_->faultHash[op] != faultHash_[op]) {
+            for (int d = 0; d <= kMaxMtd; d++)
+                state_->faultBase[op][d] =
+                    __atomic_load_n(&state_->counters[op][d], __ATOMIC_SEQ_CST);
+            state_->faultHash[op] = faultHash_[op];
+        }
+        UnlockState();
+    }
+    uint64_t onDev = __atomic_add_fetch(&state_->counters[op][dev], 1, __ATOMIC_SEQ_CST) -
+                     state_->faultBase[op][dev];
+    uint64_t onAll = __atomic_add_fetch(&state_->counters[op][kMaxMtd], 1, __ATOMIC_SEQ_CST) -
+                     state_->faultBase[op][kMaxMtd];
     for (const FaultItem &f : faults_[op]) {
         uint64_t n;
         if (f.dev < 0)

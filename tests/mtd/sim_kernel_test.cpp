@@ -209,7 +209,7 @@ TEST_F(SimKernelTest, InjectedFaultsHitTheCountedOperation) {
               "cc");
 
     // A corrupted write reports success and stores other data.
-    simtest::SetConf("fault_write", "mtd1:4=corrupt");
+    simtest::SetConf("fault_write", "mtd1:1=corrupt");
     EXPECT_EQ(WriteAt("/dev/mtd1", 16, "0123456789").ret, 10);
     EXPECT_NE(Snapshot().Partition(1).substr(16, 10), "0123456789");
 
@@ -220,7 +220,7 @@ TEST_F(SimKernelTest, InjectedFaultsHitTheCountedOperation) {
     EXPECT_EQ(second, Snapshot().Partition(1));
 
     // An erase that is reported but not done leaves the old data.
-    simtest::SetConf("fault_erase", "2=ignore");
+    simtest::SetConf("fault_erase", "1=ignore");
     EXPECT_EQ(Range("/dev/mtd1", MEMERASE, 0, 0x10000).ret, 0);
     EXPECT_EQ(Snapshot().Partition(1).substr(0, 2), "aa");
 

@@ -1,0 +1,3 @@
+#include <vorl/mtd.h>
+
+int VORLMTDLockPartition(const char *szDevice) { return VORLMTDILock(szDevice, 1); }
