@@ -1,0 +1,68 @@
+#include "flash_internal.h"
+
+#include <string.h>
+#include <unistd.h>
+
+namespace updt {
+
+namespace {
+uint64_t gTotal;
+uint64_t gProcessed;
+int gLastPercent = -1;
+
+void Report() {
+    if (gTotal == 0) return;
+    int percent = 60 + static_cast<int>(gProcessed * 40 / gTotal);
+    if (percent == gLastPercent) return;
+    gLastPercent = percent;
+    UPDTSetProgress('P', percent);
+}
+}  // namespace
+
+std::string ImagePath(const char *szFile) {
+    return std::string(gszUpdateDir) + "/" + szFile;
+}
+
+std::string BackupDir() {
+    return std::string(gszUpdateDir) + "/" + UPDT_BACKUP_DIR;
+}
+
+std::string BackupPath(const char *szName) {
+    return BackupDir() + "/mtd_" + szName;
+}
+
+bool FileExists(const std::string &path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+std::string EntryName(const VORL_FIS_ENTRY &e) {
+    return std::string(e.szName, strnlen(e.szName, sizeof e.szName));
+}
+
+VORL_MTD_FIS_RECORD FisRecord(const char *szName, uint32_t start, uint32_t size, uint32_t datalen) {
+    VORL_MTD_FIS_RECORD r;
+    memset(&r, 0, sizeof r);
+    strncpy(r.szName, szName, sizeof r.szName - 1);
+    r.ulFlashBase = start;
+    r.ulLength = size;
+    r.ulDataLength = datalen;
+    return r;
+}
+
+void ProgressReset(uint64_t total) {
+    gTotal = total;
+    gProcessed = 0;
+    gLastPercent = -1;
+}
+
+void ProgressSet(uint64_t processed) {
+    gProcessed = processed;
+    Report();
+}
+
+void ProgressAdd(uint64_t bytes) {
+    gProcessed += bytes;
+    Report();
+}
+
+}  // namespace updt

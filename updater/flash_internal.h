@@ -1,0 +1,39 @@
+// Helpers shared by the flash update's operations.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+
+#include <vorl/mtd.h>
+
+#include "updater.h"
+
+namespace updt {
+
+inline constexpr int kAttempts = 3;
+inline constexpr int kCopyBlock = 16384;
+inline constexpr int kVerifyBlock = 8192;
+inline constexpr uint32_t kMsysBlockSize = 16384;
+inline constexpr uint32_t kMsysUnits = 967;
+inline constexpr int kMsysPartitions = 8;
+
+// "<update directory>/<file>"
+std::string ImagePath(const char *szFile);
+// "<update directory>/b@ckup"
+std::string BackupDir();
+// "<update directory>/b@ckup/mtd_<name>"
+std::string BackupPath(const char *szName);
+bool FileExists(const std::string &path);
+// The entry's name as a string (the field need not be NUL-terminated).
+std::string EntryName(const VORL_FIS_ENTRY &e);
+// The record of the "set FIS entry" request.
+VORL_MTD_FIS_RECORD FisRecord(const char *szName, uint32_t start, uint32_t size, uint32_t datalen);
+
+// The write and verify loop's progress: stage P runs from 60 to 100 over the
+// bytes to process; a value is written only when it changes.
+void ProgressReset(uint64_t total);
+void ProgressSet(uint64_t processed);
+void ProgressAdd(uint64_t bytes);
+
+}  // namespace updt
