@@ -286,11 +286,12 @@ bool InstallKernel(const std::string &root, const SimKernel &k, std::string *err
     for (const auto &[op, spec] : k.faults)
         conf += ConfLine("fault_" + op, spec);
 
+    // Placeholders that exist stay (the same files, the same identities).
     std::error_code ec;
-    fs::remove_all(In(root, kDefaultDevDir), ec);
     fs::create_directories(In(root, kDefaultDevDir), ec);
     auto touch = [&](const std::string &name) {
-        return WriteInPlace(In(root, std::string(kDefaultDevDir) + "/" + name), "", error);
+        std::string path = In(root, std::string(kDefaultDevDir) + "/" + name);
+        return fs::exists(path, ec) || WriteInPlace(path, "", error);
     };
     if (k.redboot)
         for (const Partition &p : k.redboot->partitions)

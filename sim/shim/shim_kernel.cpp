@@ -227,11 +227,22 @@ Dev Kernel::Classify(int fd) {
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Dev{};
     std::lock_guard<std::recursive_mutex> g(mu_);
+    // A placeholder that was removed may have left its inode number to a new
+    // file: a match counts only while the placeholder still has it.
+    auto confirm = [&](Kind kind, int i) {
+        Node &node = kind == kMtd ? mtd_[i] : md_[i];
+        struct stat now;
+        if (stat(node.path.c_str(), &now) == 0 && now.st_ino == node.ino && now.st_dev == node.dev)
+            return true;
+        ScanNode(kind, i);
+        return node.present && node.ino == st.st_ino && node.dev == st.st_dev;
+    };
     for (int i = 0; i < kMaxMtd; i++)
-        if (mtd_[i].present && mtd_[i].ino == st.st_ino && mtd_[i].dev == st.st_dev)
+        if (mtd_[i].present && mtd_[i].ino == st.st_ino && mtd_[i].dev == st.st_dev &&
+            confirm(kMtd, i))
             return Dev{kMtd, i};
     for (int i = 0; i < kMaxMd; i++)
-        if (md_[i].present && md_[i].ino == st.st_ino && md_[i].dev == st.st_dev)
+        if (md_[i].present && md_[i].ino == st.st_ino && md_[i].dev == st.st_dev && confirm(kMd, i))
             return Dev{kMd, i};
     return Dev{};
 }

@@ -10,20 +10,6 @@ namespace {
 
 constexpr uint32_t kBlock = 0x10000;
 
-// The full variant with every partition partly used.
-SimKernel FullKernel() {
-    SimKernel k;
-    k.redboot = FullFlash();
-    const std::pair<const char *, uint32_t> used[] = {
-        {"RedBoot", 0x30000},      {"zImage", 0x100000}, {"rd.gz", 0x180000},
-        {"AllLib.tgz", 0x100000},  {"vendor", 0x10000},  {"vorlcfg", 0x8000},
-        {"RedBoot Config", 0x1000}};
-    uint32_t seed = 10;
-    for (const auto &[name, bytes] : used)
-        FindPartition(k.redboot->partitions, name)->content = PatternBytes(bytes, seed++);
-    return k;
-}
-
 class PlanTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -14,6 +14,29 @@ std::vector<std::string> gUpdateLog;
 std::vector<std::string> gCommands;
 int gConfigResult = 0;
 
+vorlsim::SimKernel FullKernel() {
+    vorlsim::SimKernel k;
+    k.redboot = vorlsim::FullFlash();
+    const std::pair<const char *, uint32_t> used[] = {
+        {"RedBoot", 0x30000},      {"zImage", 0x100000}, {"rd.gz", 0x180000},
+        {"AllLib.tgz", 0x100000},  {"vendor", 0x10000},  {"vorlcfg", 0x8000},
+        {"RedBoot Config", 0x1000}};
+    uint32_t seed = 10;
+    for (const auto &[name, bytes] : used)
+        vorlsim::FindPartition(k.redboot->partitions, name)->content =
+            vorlsim::PatternBytes(bytes, seed++);
+    return k;
+}
+
+vorlsim::SimKernel JuniorKernel() {
+    vorlsim::SimKernel k;
+    k.redboot = vorlsim::JuniorFlash();
+    uint32_t seed = 20;
+    for (vorlsim::Partition &p : k.redboot->partitions)
+        if (p.name != "FIS Directory") p.content = vorlsim::PatternBytes(p.length / 2, seed++);
+    return k;
+}
+
 void ResetRun(bool junior) {
     UPDTInitLayoutTables(junior ? 1 : 0);
     snprintf(gszDevMtdPartition, sizeof gszDevMtdPartition, "%s",

@@ -25,6 +25,11 @@ extern int gConfigResult;
 
 inline constexpr const char *kUpdateDir = "/volume1/upd@te";
 
+// The full variant with every partition partly used (kernel 16 of 32
+// blocks, ramdisk 24 of 48, libraries 16 of 40) and the junior variant.
+vorlsim::SimKernel FullKernel();
+vorlsim::SimKernel JuniorKernel();
+
 // Resets the run state for a variant and makes an empty update directory.
 void ResetRun(bool junior);
 // Writes an image file into the update directory.
