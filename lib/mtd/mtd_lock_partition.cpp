@@ -1,3 +1,5 @@
 #include <vorl/mtd.h>
 
-int VORLMTDLockPartition(const char *szDevice) { return VORLMTDILock(szDevice, 1); }
+int VORLMTDLockPartition(const char *szDevice) {
+    return VORLMTDILock(szDevice, 1);
+}

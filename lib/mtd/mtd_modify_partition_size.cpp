@@ -23,8 +23,7 @@ int VORLMTDModifyPartitionSize(const char *szDevice, uint32_t ulFirst, uint32_t 
     }
     uint32_t values[2] = {ulFirst, ulSecond};
     if (ioctl(fd.get(), VORL_MTD_SET_PARTITION_SIZE, values) != 0) {
-        syslog(LOG_ERR, "Failed to set the mtd info of %s by ioctl, errno = %d\n", szDevice,
-               errno);
+        syslog(LOG_ERR, "Failed to set the mtd info of %s by ioctl, errno = %d\n", szDevice, errno);
         VORL_ERR(ERR_WRITE_FAILED);
         return -1;
     }

@@ -1,3 +1,5 @@
 #include <vorl/mtd.h>
 
-int VORLMTDUnlockPartition(const char *szDevice) { return VORLMTDILock(szDevice, 0); }
+int VORLMTDUnlockPartition(const char *szDevice) {
+    return VORLMTDILock(szDevice, 0);
+}
