@@ -114,9 +114,9 @@ bool BuildRedBoot(const RedBootFlash &f, std::string *flash, std::string *conf,
             if (p.mtd >= kMaxMtd) return Fail(error, "partition " + p.name + ": no such mtd");
             if (off % f.eraseSize || p.length % f.eraseSize)
                 return Fail(error, "partition " + p.name + " is not aligned to erase blocks");
-            *conf +=
-                ConfLine("mtd" + std::to_string(p.mtd), Hex(p.flashBase) + " " + Hex(p.length));
-            if (p.locked) locked += (locked.empty() ? "" : " ") + std::to_string(p.mtd);
+            *conf += ConfLine(std::string("mtd") + std::to_string(p.mtd),
+                              Hex(p.flashBase) + " " + Hex(p.length));
+            if (p.locked) locked += std::string(locked.empty() ? "" : " ") + std::to_string(p.mtd);
         }
         if (p.name == f.fisPartition) {
             dir = &p;
@@ -147,7 +147,7 @@ bool BuildMsys(const MsysFlash &f, std::string *flash, std::string *conf, std::s
         if (p.content.size() > p.length || off + p.length > flash->size())
             return Fail(error, p.name + " does not fit");
         flash->replace(off, p.content.size(), p.content);
-        blocks += (i ? " " : "") + std::to_string(p.length / kMsysBlockSize);
+        blocks += std::string(i ? " " : "") + std::to_string(p.length / kMsysBlockSize);
         off += p.length;
     }
     *conf = ConfLine("layout", "msys") + ConfLine("flash_size", Hex(flash->size())) +
@@ -281,7 +281,7 @@ bool InstallKernel(const std::string &root, const SimKernel &k, std::string *err
     if (k.uptime) conf += ConfLine("uptime", std::to_string(*k.uptime));
     std::string statfs;
     for (const auto &[path, bytes] : k.statfsFree)
-        statfs += (statfs.empty() ? "" : ",") + path + ":" + std::to_string(bytes);
+        statfs += std::string(statfs.empty() ? "" : ",") + path + ":" + std::to_string(bytes);
     if (!statfs.empty()) conf += ConfLine("statfs_free", statfs);
     for (const auto &[op, spec] : k.faults)
         conf += ConfLine("fault_" + op, spec);
@@ -295,18 +295,18 @@ bool InstallKernel(const std::string &root, const SimKernel &k, std::string *err
     };
     if (k.redboot)
         for (const Partition &p : k.redboot->partitions)
-            if (p.mtd >= 0 && !touch("mtd" + std::to_string(p.mtd))) return false;
+            if (p.mtd >= 0 && !touch(std::string("mtd") + std::to_string(p.mtd))) return false;
     if (k.msys)
         for (int i = 0; i < kMaxMtd; i++)
-            if (!touch("mtd" + std::to_string(i))) return false;
+            if (!touch(std::string("mtd") + std::to_string(i))) return false;
     for (const MdArray &a : k.arrays) {
-        std::string md = "md" + std::to_string(a.number);
+        std::string md = std::string("md") + std::to_string(a.number);
         if (!touch(md)) return false;
         if (!a.known) continue;
         std::string faulty;
         for (size_t i = 0; i < a.members.size(); i++)
             if (a.members[i].state.find("faulty") != std::string::npos)
-                faulty += (faulty.empty() ? "" : ",") + std::to_string(i);
+                faulty += std::string(faulty.empty() ? "" : ",") + std::to_string(i);
         conf += ConfLine(
             md, "level=" + std::to_string(a.level) + " raid_disks=" + std::to_string(a.raidDisks) +
                     " nr_disks=" + std::to_string(a.members.size()) +
