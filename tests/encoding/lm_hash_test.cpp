@@ -40,6 +40,17 @@ TEST_F(LmHash, UsesTheFirstFourteenUpperCasedCharacters) {
     EXPECT_EQ(LM("\xC3\xA4pfel"), LM("\xC3\x84PFEL"));
 }
 
+TEST_F(LmHash, HashesTheDosCodePageForm) {
+    // A-umlaut is one byte in the DOS code page of "enu", two in UTF-8.
+    std::string dos = LM("\xC3\xA4");
+    vorltest::WriteFile("/etc/vorlinfo.conf", "codepage=\"utf8\"\n");
+    std::string utf8 = LM("\xC3\xA4");
+    EXPECT_NE(dos, "fail");
+    EXPECT_NE(utf8, "fail");
+    EXPECT_NE(dos, utf8);
+    EXPECT_EQ(LM("password"), "E52CAC67419A9A224A3B108F3FA6CB6D");
+}
+
 TEST_F(LmHash, NeedsTheCodePageSetting) {
     vorltest::WriteFile("/etc/vorlinfo.conf", "language=\"enu\"\n");
     EXPECT_EQ(LM("password"), "fail");
