@@ -72,7 +72,7 @@ std::vector<Fault> FaultsFor(const OpCase &c) {
     }
     if (c.kind == kCreate || c.kind == kCreateUnsynced)
         faults.push_back({{"posix/stdio/oc/fclose"}, EIO, ERR_WRITE_FAILED});
-    if (c.readErr) faults.push_back({{"posix/stdio/gp/getline"}, EIO, 0});
+    if (c.readErr) faults.push_back({{"posix/stdio/gp/getdelim"}, EIO, 0});
     return faults;
 }
 
@@ -212,7 +212,7 @@ TEST(ReadFaults, ReadErrorsAreFailuresNotMissingData) {
         SCOPED_TRACE(c.args[0]);
         vorltest::RemoveAll(kDir);
         WriteFile(kFile, c.content);
-        auto out = conftest::RunWithFault({"posix/stdio/gp/getline"}, EIO, c.args);
+        auto out = conftest::RunWithFault({"posix/stdio/gp/getdelim"}, EIO, c.args);
         ASSERT_EQ(out.status, 0) << out.output;
         EXPECT_EQ(out.result, -1) << out.output;
         EXPECT_EQ(out.err, c.err) << out.output;

@@ -191,7 +191,7 @@ const FaultCase kRewriteFaults[] = {
     {"posix/stdio/oc/fclose", ENOSPC, ERR_WRITE_FAILED},
     {"posix/io/dir/rename", EIO, ERR_RENAME_FAILED},
     {"posix/io/dir/rename", ENOSPC, ERR_RENAME_FAILED},
-    {"posix/stdio/gp/getline", EIO, ERR_WRITE_FAILED},
+    {"posix/stdio/gp/getdelim", EIO, ERR_WRITE_FAILED},
 };
 
 TEST(FileRewriteFaults, HelperRunsWithoutFaults) {
