@@ -2,6 +2,7 @@
 // variables are defined in run_state.cpp; the stage code lives beside it.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include <vorl/mtd.h>
@@ -91,12 +92,77 @@ void UPDTSetProgress(char stage, int percent);
 int UPDTWriteStatusFile(const char *szPath, const char *szText, int wait);
 void UPDTAppendLog(const char *szMessage);
 void UPDTTrimLog(void);
-// Writes key "extramsg" of the message file.
+// Writes key "extramsg" of the message file; 0 or -1. A link or a foreign
+// file planted at its path is replaced, never followed.
 int UPDTWriteMessage(const char *szSentence);
+
+// The sentences of the message file.
+#define UPDT_MSG_NO_SPACE                                                                  \
+    "System volume is insufficient to extract upgrade patch, please backup all files and " \
+    "restore to factory default."
+#define UPDT_MSG_REBOOT_NOW "Please reboot the system and upgrade immediately."
+#define UPDT_MSG_REBOOT_FIRST "To perform upgrade task, you have to REBOOT your Data Crate first."
+
+// The hardware and the kernel.
+int UPDTIsJunior(void);
+// Vendor call 401: 1 when the flash uses the msys layout.
+int UPDTIsMSysLayout(void);
+// Vendor call 405: allocates (1) or releases (0) the MTD driver buffer; 0, or
+// -1 with errno (ENOSYS: the kernel needs no buffer).
+int UPDTMtdDriverBuffer(int fAllocate);
+// Key "supportraid" of the factory settings begins with "yes".
+int UPDTIsRaidSupported(void);
+
+// Package analysis: 0, or the result code that refuses the package.
+int ErrUPDTIAnalyze_WholeSystem(void);
+void UPDTSetMigrationFlags(int buildNumber);
+// 1 when the system partition holds extractSize KiB and 10 MiB more, else 0.
+int UPDTCheckSystemSpace(long long extractSize);
+int UPDTIsFixedSystemPartition(unsigned long long size);
+#define UPDT_PARTITION_ERROR ((unsigned long long)-1)
+// Size (512-byte sectors) of partition N of a disk from "/sbin/sfdisk -l -uS -NN
+// /dev/disk", with its start sector and type when asked; UPDT_PARTITION_ERROR
+// on failure.
+unsigned long long RCPartitionConfigs(int partition, const char *szDisk,
+                                      unsigned long long *pullStart, unsigned int *puType);
 
 // Runs a program (argument vector, no shell): 0 when it exited with 0, else -1
 // (a start failure, a non-zero exit status or a death by a signal), logged.
 int UPDTExecute(const char *const *rgszArgv);
+// Runs a program (argument vector, no shell) and stores the first line of its
+// standard output (without the line feed, cut to cbLine - 1 bytes) in szLine.
+// Answers the length stored, or -1 when it could not be run or did not exit.
+int UPDTExecuteRead(const char *const *rgszArgv, char *szLine, int cbLine);
+// An argument vector as one line for the logs, quoted as a shell would need it.
+void UPDTFormatCommand(const char *const *rgszArgv, char *szBuf, size_t cbBuf);
+
+// Flash stage (the flash code): 0 or -1 each, over the FIS directory entries
+// read at the start of stage P.
+int UPDTInitPatchInfo(VORL_FIS_ENTRY *pEntries, int count);
+int UPDTBackupOldPartition(VORL_FIS_ENTRY *pEntries, int count);
+int UPDTDoPatch(VORL_FIS_ENTRY *pEntries, int count);
+int UPDTRollBack(VORL_FIS_ENTRY *pEntries, int count);
+int RecoverFISDirTable_K7GPlus_V284(void);
+// The whole run of the msys layout (stages P and C); answers the result code
+// and leaves the current stage letter in *pcStage.
+int UPDTMSysUpdate(char *pcStage);
 
 // Configuration stage (settings migration); 0 or -1.
 int UPDTUpdateConfig(void);
+
+// Conversions and services that are not built yet (not_yet_built.cpp): each
+// logs that it was skipped, to syslog and the update log, and succeeds.
+int UpdateFTPPassivePortRange(void);
+void UpdateRsyncdConf(void);
+void CheckAndUpdateRsyncdSecrets(void);
+void CheckAndUpdateSmmspGroup(void);
+void UPDTConvertUsbBackup(void);
+void UPDTConvertNetBackup(void);
+void UPDTConvertCodepage(void);
+int UPDTUpdatePhotoDb(void);
+// The network settings the driver needs: the MTU setter of an interface and
+// the names of the bonded interfaces (answers how many, at most max).
+int UPDTNetSetMTU(const char *szMtu, const char *szInterface);
+int UPDTNetGetBondInterfaces(char rgszNames[][16], int max);
+// Records a skipped step that is not built yet.
+void UPDTNotYetBuilt(const char *szStep);
