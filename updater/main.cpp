@@ -23,7 +23,6 @@
 
 #include "core/raii.h"
 #include "updater.h"
-#include "zz_pending/mtd_pending.h"  // LOCAL
 
 namespace {
 
