@@ -85,8 +85,13 @@ void Draw(const Progress &p, bool tty) {
     int filled = pct * kWidth / 100;
     std::string bar(filled, '#');
     bar.append(kWidth - filled, '.');
-    printf("%s[%s] %c %-13s %4d%%%s", tty ? "\r" : "", bar.c_str(), p.stage, StageName(p.stage),
-           p.percent < 0 ? 0 : p.percent, tty ? "" : "\n");
+    if (p.percent < 0) {
+        printf("%s[%s] %c %-13s failed%s", tty ? "\r" : "", bar.c_str(), p.stage,
+               StageName(p.stage), tty ? "" : "\n");
+    } else {
+        printf("%s[%s] %c %-13s %4d%%%s", tty ? "\r" : "", bar.c_str(), p.stage, StageName(p.stage),
+               pct, tty ? "" : "\n");
+    }
     fflush(stdout);
 }
 

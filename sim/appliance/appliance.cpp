@@ -45,24 +45,8 @@ const Row kJuniorRows[] = {{"RedBoot", "RedBoot.msys"},
                            {"RedBoot Config", "RedBoot Config"},
                            {"FIS Directory", "FIS Directory"}};
 
-// Where each partition lies, in erase blocks from the start of the flash,
-// and how long it is. The full variant's flash has 128 blocks, the junior's
-// 32 (its layout is the one of the junior's factory FIS directory).
-struct Place {
-    const char *name;
-    uint32_t firstBlock, blocks;
-};
-const Place kFullPlaces[] = {{"RedBoot", 123, 4},        {"zImage", 0, 32},
-                             {"rd.gz", 32, 48},          {"AllLib.tgz", 80, 28},
-                             {"vendor", 108, 1},         {"vorlcfg", 109, 1},
-                             {"RedBoot Config", 110, 1}, {"FIS Directory", 127, 1}};
-constexpr uint32_t kFullBlocks = 128;
-const Place kJuniorPlaces[] = {{"RedBoot", 16, 4},        {"zImage", 0, 13},
-                               {"rd.gz", 20, 11},         {"vendor", 13, 1},
-                               {"RedBoot Config", 14, 1}, {"FIS Directory", 31, 1}};
-constexpr uint32_t kJuniorBlocks = 32;
-// The msys layout: 16384-byte blocks of each of the 8 partitions.
-const uint32_t kMsysBlocks[8] = {16, 128, 192, 256, 4, 4, 4, 4};
+// The msys layout's partitions hold 16384-byte blocks.
+constexpr uint32_t kMsysBlock = 16384;
 
 bool Fail(std::string *error, const std::string &why) {
     if (error) *error = why;
@@ -117,23 +101,15 @@ std::string Quoted(const std::string &key, const std::string &value) {
     return key + "=\"" + value + "\"\n";
 }
 
-uint64_t Seed(const std::string &tag) {
-    uint64_t h = 1469598103934665603ull;  // FNV-1a
+uint32_t Seed(const std::string &tag) {
+    uint32_t h = 2166136261u;  // FNV-1a
     for (unsigned char c : tag)
-        h = (h ^ c) * 1099511628211ull;
-    return h ? h : 1;
+        h = (h ^ c) * 16777619u;
+    return h;
 }
 
 std::string Bytes(const std::string &tag, size_t size) {
-    std::string out(size, '\0');
-    uint64_t x = Seed(tag);
-    for (size_t i = 0; i < size; ++i) {
-        x ^= x << 13;
-        x ^= x >> 7;
-        x ^= x << 17;
-        out[i] = static_cast<char>(x >> 24);
-    }
-    return out;
+    return PatternBytes(size, Seed(tag));
 }
 
 // The root's /bin and /sbin as directories of their own: a link to each of
@@ -204,75 +180,60 @@ bool ParseMembers(const std::string &text, std::vector<MdMember> *out, std::stri
     return true;
 }
 
-// The partition length that holds a package file (for a size of 0).
-uint64_t RoomOf(const ApplianceProfile &p, const std::string &file) {
+// The flash of the profile's variant, its partitions filled with the old
+// firmware's data. The RedBoot layouts are scaled to the erase size.
+bool MakeFlash(const ApplianceProfile &p, SimKernel *k, std::string *error) {
+    auto fill = [](Partition &part, uint32_t unit) {
+        uint32_t data = part.length > unit ? part.length - unit / 2 : part.length / 2;
+        if (part.name == "vendor" || part.name == "RedBoot Config" || part.name == "vorlcfg")
+            data = part.length;
+        if (part.name == "FIS Directory") return;  // the directory itself
+        part.content = OldContent(part.name, data);
+    };
     if (p.flash == "msys") {
-        for (int k = 0; k < 8; ++k) {
-            if (file == kFullRows[k].file) return uint64_t(kMsysBlocks[k] - 1) * 16384;
-        }
-        return 0;
+        if (p.junior) return Fail(error, "the msys layout has no junior variant");
+        MsysFlash f = DefaultMsysFlash();
+        for (Partition &part : f.partitions)
+            fill(part, kMsysBlock);
+        k->msys = f;
+        return true;
     }
-    const Row *rows = p.junior ? kJuniorRows : kFullRows;
-    size_t n = p.junior ? 6 : 8;
-    for (size_t i = 0; i < n; ++i) {
-        if (file != rows[i].file) continue;
-        for (const Place &pl :
-             p.junior ? std::vector<Place>(std::begin(kJuniorPlaces), std::end(kJuniorPlaces))
-                      : std::vector<Place>(std::begin(kFullPlaces), std::end(kFullPlaces))) {
-            if (rows[i].name == std::string(pl.name)) return uint64_t(pl.blocks - 1) * p.eraseSize;
+    if (p.flash != "redboot") return Fail(error, "flash must be redboot or msys");
+    RedBootFlash f = p.junior ? JuniorFlash() : FullFlash();
+    uint64_t num = p.eraseSize, den = f.eraseSize;
+    if (num == 0 || (uint64_t(f.flashSize) * num / den) > 0x80000000ull ||
+        (uint64_t(f.eraseSize) * num) % den != 0 || (0x10000ull * num) % den != 0)
+        return Fail(error, "erase_size must be a power of two from 0x1000 to 0x1000000");
+    uint64_t size = uint64_t(f.flashSize) * num / den;
+    uint32_t base = static_cast<uint32_t>(0x100000000ull - size);
+    for (Partition &part : f.partitions) {
+        part.flashBase =
+            base + static_cast<uint32_t>(uint64_t(part.flashBase - f.flashBase) * num / den);
+        part.length = static_cast<uint32_t>(uint64_t(part.length) * num / den);
+        fill(part, p.eraseSize);
+    }
+    f.flashBase = base;
+    f.flashSize = static_cast<uint32_t>(size);
+    f.eraseSize = p.eraseSize;
+    k->redboot = f;
+    return true;
+}
+
+// The room a package file's partition has (for an image size of 0).
+uint64_t RoomOf(const SimKernel &k, const std::string &file) {
+    const std::vector<Partition> &parts = k.msys ? k.msys->partitions : k.redboot->partitions;
+    uint32_t unit = k.msys ? kMsysBlock : k.redboot->eraseSize;
+    for (const Row &row : kFullRows) {
+        if (file != row.file) continue;
+        for (const Partition &part : parts) {
+            if (part.name == row.name) return part.length - unit;
         }
     }
     return 0;
 }
 
-// How much of a partition of the old firmware holds data.
-uint32_t OldDataLength(const std::string &name, uint32_t length, uint32_t unit) {
-    if (name == "vendor" || name == "RedBoot Config" || name == "vorlcfg") return length;
-    if (name == "FIS Directory") return 0x600;
-    return length > unit ? length - unit / 2 : length / 2;
-}
-
 bool BuildKernel(const ApplianceProfile &p, SimKernel *k, std::string *error) {
-    if (p.flash == "redboot") {
-        RedBootFlash f;
-        uint32_t blocks = p.junior ? kJuniorBlocks : kFullBlocks;
-        if (p.eraseSize == 0 || (uint64_t(blocks) * p.eraseSize) > 0x80000000ull)
-            return Fail(error, "erase_size out of range");
-        f.eraseSize = p.eraseSize;
-        f.flashSize = blocks * p.eraseSize;
-        f.flashBase = static_cast<uint32_t>(0x100000000ull - f.flashSize);
-        const Row *rows = p.junior ? kJuniorRows : kFullRows;
-        const Place *places = p.junior ? kJuniorPlaces : kFullPlaces;
-        int n = p.junior ? 6 : 8;
-        for (int i = 0; i < n; ++i) {
-            Partition part;
-            part.name = rows[i].name;
-            part.mtd = i;
-            part.flashBase = f.flashBase + places[i].firstBlock * p.eraseSize;
-            part.length = places[i].blocks * p.eraseSize;
-            uint32_t data = OldDataLength(part.name, part.length, p.eraseSize);
-            if (part.name != "FIS Directory") {
-                part.content = OldContent(part.name, data);
-            } else {
-                part.dataLength = data;
-            }
-            f.partitions.push_back(part);
-        }
-        k->redboot = f;
-    } else if (p.flash == "msys") {
-        MsysFlash f;
-        for (int i = 0; i < 8; ++i) {
-            Partition part;
-            part.name = kFullRows[i].name;
-            part.mtd = i;
-            part.length = kMsysBlocks[i] * 16384;
-            part.content = OldContent(part.name, OldDataLength(part.name, part.length, 16384));
-            f.partitions.push_back(part);
-        }
-        k->msys = f;
-    } else {
-        return Fail(error, "flash must be redboot or msys");
-    }
+    if (!MakeFlash(p, k, error)) return false;
     k->syscall405 = p.sys405;
     k->uptime = p.uptime;
     if (p.writeable) k->statfsFree.emplace_back("/writeable", p.writeableFree);
@@ -535,7 +496,7 @@ bool CreateAppliance(const std::string &root, const ApplianceProfile &p, std::st
     std::vector<std::pair<std::string, uint64_t>> images;
     if (!ParseImages(p.images, &images, error)) return false;
     for (const auto &[file, kib] : images) {
-        uint64_t size = kib ? kib * 1024 : RoomOf(p, file);
+        uint64_t size = kib ? kib * 1024 : RoomOf(kernel, file);
         if (!Write(dir + "/" + file, NewImage(file, p.packageBuild, size), 0644, error))
             return false;
     }

@@ -293,6 +293,11 @@ Hit Kernel::Count(Op op, int dev) {
                      state_->faultBase[op][dev];
     uint64_t onAll = __atomic_add_fetch(&state_->counters[op][kMaxMtd], 1, __ATOMIC_SEQ_CST) -
                      state_->faultBase[op][kMaxMtd];
+    // A slow flash for watching a run (the demo); off unless configured.
+    if (op == kOpRead || op == kOpWrite || op == kOpErase) {
+        uint64_t delay = conf_.GetNumber("delay_us", 0);
+        if (delay) usleep(static_cast<useconds_t>(delay < 1000000 ? delay : 1000000));
+    }
     for (const FaultItem &f : faults_[op]) {
         uint64_t n;
         if (f.dev < 0)
