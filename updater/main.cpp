@@ -22,6 +22,7 @@
 #include <vorl/str_util.h>
 
 #include "core/raii.h"
+#include "flash.h"
 #include "updater.h"
 
 namespace {
@@ -85,6 +86,12 @@ void HandOverSystemArchive() {
 
 void RemoveBackupDir() {
     std::string dir = std::string(gszUpdateDir) + "/" + UPDT_BACKUP_DIR;
+    if (gblRollBackFailed) {
+        // The backup holds the only good copy of what the roll-back could not restore.
+        syslog(LOG_ERR, "%s(%d): roll-back incomplete, keeping [%s]", "main", __LINE__,
+               dir.c_str());
+        return;
+    }
     const char *const argv[] = {"/bin/rm", "-rf", dir.c_str(), nullptr};
     char szCmd[1024];
     UPDTFormatCommand(argv, szCmd, sizeof(szCmd));

@@ -136,16 +136,7 @@ int UPDTExecuteRead(const char *const *rgszArgv, char *szLine, int cbLine);
 // An argument vector as one line for the logs, quoted as a shell would need it.
 void UPDTFormatCommand(const char *const *rgszArgv, char *szBuf, size_t cbBuf);
 
-// Flash stage (the flash code): 0 or -1 each, over the FIS directory entries
-// read at the start of stage P.
-int UPDTInitPatchInfo(VORL_FIS_ENTRY *pEntries, int count);
-int UPDTBackupOldPartition(VORL_FIS_ENTRY *pEntries, int count);
-int UPDTDoPatch(VORL_FIS_ENTRY *pEntries, int count);
-int UPDTRollBack(VORL_FIS_ENTRY *pEntries, int count);
-int RecoverFISDirTable_K7GPlus_V284(void);
-// The whole run of the msys layout (stages P and C); answers the result code
-// and leaves the current stage letter in *pcStage.
-int UPDTMSysUpdate(char *pcStage);
+// Flash stage: flash.h.
 
 // Configuration stage (settings migration); 0 or -1.
 int UPDTUpdateConfig(void);

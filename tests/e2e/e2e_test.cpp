@@ -369,7 +369,7 @@ TEST_F(UpdateRun, FailedMigrationRollsTheFlashBack) {
 }
 
 TEST_F(UpdateRun, FailedPatchRollsTheFlashBack) {
-    profile.kernel["fault_erase"] = "mtd2:1-";  // the ramdisk can never be erased
+    profile.kernel["fault_erase"] = "mtd2:1-3";  // the ramdisk fails its three attempts
     Make();
     vorlsim::FlashSnapshot before = Flash();
     EXPECT_EQ(Run(), 20);
@@ -381,6 +381,16 @@ TEST_F(UpdateRun, FailedPatchRollsTheFlashBack) {
     EXPECT_FALSE(Exists(std::string(kPackageDir) + "/b@ckup"));
     EXPECT_TRUE(syslog.Contains("fail to patch new binaries!!"));
     EXPECT_EQ(UpdateLog().back(), "Failed to accomplish the update! (errno = 20)");
+}
+
+TEST_F(UpdateRun, IncompleteRollBackKeepsTheBackup) {
+    profile.kernel["fault_erase"] = "mtd2:1-";  // the ramdisk can never be erased again
+    Make();
+    EXPECT_EQ(Run(), 20);
+    EXPECT_EQ(Progress(), "P:-20:");
+    EXPECT_TRUE(Exists(std::string(kPackageDir) + "/b@ckup/mtd_rd.gz"));
+    EXPECT_TRUE(syslog.Contains("UPDTRollBack() fail"));
+    EXPECT_TRUE(syslog.Contains("roll-back incomplete, keeping [/volume1/upd@te/b@ckup]"));
 }
 
 // ---------------------------------------------------------------------------
