@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -244,6 +245,17 @@ TEST_F(UpdateRun, JuniorUsesItsOwnTablesAndDirectoryDevice) {
     EXPECT_EQ(Progress(), "R:0:");
 }
 
+TEST_F(UpdateRun, LargerEraseBlocks) {
+    profile.eraseSize = 0x20000;
+    profile.images = "zImage:3500 rd.bin:5000";
+    Make();
+    EXPECT_EQ(Run(), 0);
+    vorlsim::FlashSnapshot flash = Flash();
+    EXPECT_EQ(flash.state().eraseSize, 0x20000u);
+    EXPECT_TRUE(Holds(flash, 1, NewImage("zImage", 3500)));
+    EXPECT_TRUE(Holds(flash, 2, NewImage("rd.bin", 5000)));
+}
+
 TEST_F(UpdateRun, MsysLayoutRunsItsOwnSequence) {
     profile.flash = "msys";
     Make();
@@ -455,6 +467,21 @@ const Refusal kRefusals[] = {
      "A:-3:",
      nullptr,
      "the update directory is too long"},
+    {"WorkingDirectoryTooLong",
+     NoChange,
+     [] {
+         // A short path whose real directory is longer than the buffer.
+         std::string deep = "/volume1";
+         for (int i = 0; i < 5; ++i)
+             deep += "/" + std::string(60, 'd');
+         std::filesystem::create_directories(deep);
+         symlink(deep.c_str(), "/volume1/short");
+     },
+     {.argv0 = "/volume1/short/updater"},
+     3,
+     "A:-3:",
+     nullptr,
+     "fail to getcwd, errno = 34"},
     {"ReadVer",
      [](auto &p) { p.major = "0"; },
      Nothing,

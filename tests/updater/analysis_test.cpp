@@ -315,3 +315,25 @@ TEST(Analysis, LegacyModelsRepairTheDefaultFileSystem) {
     EXPECT_EQ(gblSaveWriteableConfig, 0);
     EXPECT_FALSE(vorltest::Exists("/etc/vorlinfo.conf"));
 }
+
+TEST(Junior, DetectedFromTheModelName) {
+    struct Case {
+        const char *unique;
+        int junior;
+    } cases[] = {
+        {"vorlane_88f5281_junior", 1},
+        {"sdkdebug_x", 1},
+        {"sdkdebug", 1},
+        {"vorlane_88f5281_1hd", 0},
+        {"_junior", 1},
+        {"junior", 0},
+        {"sdkdeb", 0},
+        {"", 0},
+    };
+    for (const Case &c : cases) {
+        WriteFile("/etc.defaults/vorlinfo.conf", std::string("unique=\"") + c.unique + "\"\n");
+        EXPECT_EQ(UPDTIsJunior(), c.junior) << c.unique;
+    }
+    vorltest::RemoveAll("/etc.defaults/vorlinfo.conf");
+    EXPECT_EQ(UPDTIsJunior(), 0);
+}
