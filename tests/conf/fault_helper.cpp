@@ -2,9 +2,10 @@
 // library and prints "result=N err=0xNNNN". The tests start it with libfiu's
 // preload libraries in LD_PRELOAD and FIU_ENABLE naming the calls to fail.
 //
-// libfiu has no failure points for fchown and fchmod; this program defines
-// them as "vorltest/io/fchown" and "vorltest/io/fchmod" (calls from the
-// statically linked library resolve to these definitions).
+// libfiu has no failure points for fchown, fchmod and flock; this program
+// defines them as "vorltest/io/fchown", "vorltest/io/fchmod" and
+// "vorltest/io/flock-unlock" (unlocking only); calls from the statically
+// linked library resolve to these definitions.
 #include <dlfcn.h>
 #include <errno.h>
 #include <fiu.h>
@@ -12,6 +13,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,8 +24,10 @@
 
 #include <vorl/conf.h>
 #include <vorl/err.h>
+#include <vorl/file_lock.h>
 
 #include "conf/file_rewrite.h"
+#include "conf/lock_table.h"
 #include "core/line_reader.h"
 #include "core/raii.h"
 
@@ -47,7 +51,29 @@ extern "C" int fchmod(int fd, mode_t mode) {
     return real(fd, mode);
 }
 
+extern "C" int flock(int fd, int op) {
+    if ((op & LOCK_UN) && fiu_fail("vorltest/io/flock-unlock")) {
+        errno = static_cast<int>(reinterpret_cast<intptr_t>(fiu_failinfo()));
+        return -1;
+    }
+    using Fn = int (*)(int, int);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "flock"));
+    return real(fd, op);
+}
+
 namespace {
+
+// Takes the pw and gr locks and releases them; prints how many lock
+// entries stay open afterwards.
+int LockUnlock() {
+    if (ErrVLIBFileLock(0x36, 0) != 0) return -2;
+    int r = ErrVLIBFileUnlock(0x30);
+    int cOpen = 0;
+    for (const vorl::LockEntry *e = vorl::g_rgLockEntry; e->id != 0; ++e)
+        if (e->fd || e->cHold != 0) ++cOpen;
+    printf("open=%d ", cOpen);
+    return r;
+}
 
 const char *Arg(const std::vector<std::string> &a, size_t i) {
     if (i >= a.size()) {
@@ -77,6 +103,7 @@ using Op = std::function<int(const std::vector<std::string> &)>;
 const std::map<std::string, Op> &Ops() {
     static const std::map<std::string, Op> ops = {
         {"rewrite", [](auto &a) { return Rewrite(Arg(a, 0)); }},
+        {"lock-unlock", [](auto &) { return LockUnlock(); }},
         {"get-key-value",
          [](auto &a) {
              char buf[256];

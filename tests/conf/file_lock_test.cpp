@@ -1,5 +1,6 @@
 // Named file locks: counting, refusals, timeouts against other processes,
 // roll-back of partly taken requests and repair of the lock directory.
+#include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -268,4 +269,19 @@ TEST(FileLock, ChildDropsItsCopiesWithoutUnlocking) {
     EXPECT_EQ(ChildTryLock(0x46, 0), kBusy);
     EXPECT_EQ(ErrVLIBFileUnlock(0x840), 0);
     EXPECT_EQ(ChildTryLock(0x846, 0), 0);
+}
+
+TEST(FileLock, FailedUnlockStillReleasesEveryEntry) {
+    auto ok = conftest::RunWithFault({}, 0, {"lock-unlock"});
+    ASSERT_EQ(ok.status, 0) << ok.output;
+    EXPECT_EQ(ok.result, 0) << ok.output;
+    EXPECT_NE(ok.output.find("open=0"), std::string::npos) << ok.output;
+
+    auto failed = conftest::RunWithFault({"vorltest/io/flock-unlock"}, EIO, {"lock-unlock"});
+    ASSERT_EQ(failed.status, 0) << failed.output;
+    EXPECT_EQ(failed.result, -1) << failed.output;
+    EXPECT_EQ(failed.err, static_cast<unsigned>(ERR_UNLOCK_FAILED)) << failed.output;
+    // Both entries were processed and closed, which ends the locks anyway.
+    EXPECT_NE(failed.output.find("open=0"), std::string::npos) << failed.output;
+    EXPECT_EQ(ChildTryLock(0x36, 0), 0);
 }
