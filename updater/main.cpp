@@ -234,7 +234,7 @@ int Run(vorl::MallocPtr<VORL_FIS_ENTRY> &entries) {
             }
         }
     } else if (!gblJunior && !gblNoInitrd) {
-        struct sysinfo si;
+        struct sysinfo si = {};
         if (sysinfo(&si) != 0 || si.uptime > 300) {
             syslog(LOG_ERR, "%s(%d): the system has been up for %ld seconds, reboot first", "main",
                    __LINE__, si.uptime);
