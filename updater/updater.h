@@ -87,7 +87,8 @@ extern int gblRemoveAtalkRc, gblRemovePapdConf, gblCreateFtpAccounts, gblRemoveP
     gblDumpPgsqlDatabases, gblRemoveAlb, gblConvertFtpBlockIp, gblLinkSqueezeCenterErrmsg,
     gblRemoveEventTest, gblSaveWriteableConfig, gblRecoverFisDirV284;
 
-// Reporting.
+// Reporting. UPDTSetProgress writes "%c:%d:      " to the progress file
+// under its lock (a value equal to the last one written is not written again).
 void UPDTSetProgress(char stage, int percent);
 int UPDTWriteStatusFile(const char *szPath, const char *szText, int wait);
 void UPDTAppendLog(const char *szMessage);

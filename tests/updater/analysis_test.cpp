@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "migration_flags.h"
 #include "updater.h"
 #include "vorltest.h"
 
@@ -13,46 +14,6 @@ using vorltest::ReadFile;
 using vorltest::WriteFile;
 
 namespace {
-
-int *const kFlags[] = {
-    &gblRemoveAtalkRc,
-    &gblRemovePapdConf,
-    &gblCreateFtpAccounts,
-    &gblRemoveProfile,
-    &gblRemoveJumboFrameRc,
-    &gblConvertJumboMtu,
-    &gPhotoDbFixMask,
-    &gblDropMediaServerDb,
-    &gblUpdateRsyncdConf,
-    &gblMoveMtuValue,
-    &gblCheckAndUpdateRsyncdSecrets,
-    &gblCheckAndUpdateSmmspGroup,
-    &gblUpdateFTPPassivePortRange,
-    &gblConvertUsbBackup,
-    &gblFixPhotoEaDir,
-    &gblRewriteHomePaths,
-    &gblCreateUserConf,
-    &gblConvertNetBackup,
-    &gblCreateMailAccounts,
-    &gblConvertCodepage,
-    &gblCopyBondMtu,
-    &gblConvertFtpWriteOnly,
-    &gblDumpPgsqlDatabases,
-    &gblRemoveAlb,
-    &gblConvertFtpBlockIp,
-    &gblLinkSqueezeCenterErrmsg,
-    &gblRemoveEventTest,
-    &gblSaveWriteableConfig,
-    &gblRecoverFisDirV284,
-};
-
-void ClearFlags() {
-    for (int *f : kFlags)
-        *f = 0;
-    gblMtdDriverBuffer = 1;
-    gblNoInitrd = 0;
-    gblJunior = 0;
-}
 
 int CountSetFlags() {
     int n = 0;

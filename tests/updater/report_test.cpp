@@ -71,6 +71,7 @@ TEST(Progress, RepeatedValueIsWrittenOnce) {
 
 TEST(Progress, SymbolicLinksInTmpAreNotFollowed) {
     WriteFile("/etc/target", "precious");
+    unlink(UPDT_PROGRESS_FILE);
     ASSERT_EQ(symlink("/etc/target", UPDT_PROGRESS_FILE), 0);
     EXPECT_EQ(UPDTWriteStatusFile(UPDT_PROGRESS_FILE, "A:0:      ", 1), -1);
     EXPECT_EQ(ReadFile("/etc/target"), "precious");
@@ -105,6 +106,7 @@ TEST(MessageFile, WritesTheSentenceAndReplacesPlantedLinks) {
 }
 
 TEST(UpdateLog, LinesAreTimeStamped) {
+    vorltest::RemoveAll(UPDT_LOG_FILE);
     UPDTAppendLog("Start of the update...");
     UPDTAppendLog(nullptr);
     UPDTAppendLog("Failed to accomplish the update! (errno = 20)");
@@ -116,6 +118,7 @@ TEST(UpdateLog, LinesAreTimeStamped) {
 }
 
 TEST(UpdateLog, TrimmedOnlyAbove10000Bytes) {
+    vorltest::RemoveAll(UPDT_LOG_FILE);
     EXPECT_FALSE(Exists(UPDT_LOG_FILE));
     UPDTTrimLog();
     EXPECT_FALSE(Exists(UPDT_LOG_FILE));  // a missing log stays missing
