@@ -719,6 +719,40 @@ INSTANTIATE_TEST_SUITE_P(Results, RefusalRun, ::testing::ValuesIn(kRefusals),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
+// The profiles of sim/profiles run as their "# expect: N" line says.
+
+std::vector<std::string> Profiles() {
+    std::vector<std::string> names;
+    for (const std::string &f : vorltest::ListDir(VORL_PROFILES_DIR)) {
+        if (f.size() > 5 && f.compare(f.size() - 5, 5, ".conf") == 0) names.push_back(f);
+    }
+    return names;
+}
+
+class ProfileRun : public UpdateRun, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ProfileRun, EndsAsItsProfileSays) {
+    std::string path = std::string(VORL_PROFILES_DIR) + "/" + GetParam();
+    std::string text = ReadFile(path);
+    size_t at = text.find("# expect: ");
+    ASSERT_NE(at, std::string::npos) << path << " has no \"# expect: N\" line";
+    int expected = atoi(text.c_str() + at + 10);
+    std::string error;
+    ASSERT_TRUE(vorlsim::LoadProfile(path, &profile, &error)) << error;
+    Make();
+    EXPECT_EQ(Run(), expected) << Joined(syslog.Lines());
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, ProfileRun, ::testing::ValuesIn(Profiles()),
+                         [](const auto &info) {
+                             std::string name = info.param.substr(0, info.param.size() - 5);
+                             for (char &c : name) {
+                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                             }
+                             return name;
+                         });
+
+// ---------------------------------------------------------------------------
 // The command line.
 
 TEST_F(UpdateRun, HelpPrintsUsageAndStillStartsTheLog) {
