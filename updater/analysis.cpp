@@ -36,15 +36,15 @@ bool IsLegacyModel(const char *szUnique) {
 int RepairDefaultFs() {
     char szFs[80] = {0};
     if (Read(VORL_INFO_CONF, "defaultfs", szFs, sizeof(szFs))) return 0;
-    syslog(LOG_ERR, "%s:%d(%s): can not get [%s] in [%s]", "updater.c", __LINE__, __func__,
+    syslog(LOG_ERR, "%s:%d(%s): can not get [%s] in [%s]", VORL_SRC, __LINE__, __func__,
            "defaultfs", VORL_INFO_CONF);
     if (!Read(VORL_INFO_CONF_DEFAULTS, "defaultfs", szFs, sizeof(szFs))) {
-        syslog(LOG_ERR, "%s:%d(%s): can not get [%s] in [%s]", "updater.c", __LINE__, __func__,
+        syslog(LOG_ERR, "%s:%d(%s): can not get [%s] in [%s]", VORL_SRC, __LINE__, __func__,
                "defaultfs", VORL_INFO_CONF_DEFAULTS);
         snprintf(szFs, sizeof(szFs), "%s", "reiserfs");
     }
     if (VLIBFileSetKeyValue(VORL_INFO_CONF, "defaultfs", szFs, VORL_KEY_QUOTED_FORMAT) <= 0) {
-        syslog(LOG_ERR, "%s:%d(%s): can not set [%s=%s] to %s", "updater.c", __LINE__, __func__,
+        syslog(LOG_ERR, "%s:%d(%s): can not set [%s=%s] to %s", VORL_SRC, __LINE__, __func__,
                "defaultfs", szFs, VORL_INFO_CONF);
         return UPDT_ERR_DEFAULTFS;
     }
@@ -120,7 +120,7 @@ int ErrUPDTIAnalyze_WholeSystem(void) {
     long long extractSize = strtoll(szExtractSize, nullptr, 10);
 
     if (orgMajor < 2 || newMajor < 2) {
-        syslog(LOG_ERR, "%s:%d orgMajorVersion=%d", "updater.c", __LINE__, orgMajor);
+        syslog(LOG_ERR, "%s:%d orgMajorVersion=%d", VORL_SRC, __LINE__, orgMajor);
         return UPDT_ERR_PATCH;
     }
     if (orgBuild >= newBuild) {

@@ -13,7 +13,7 @@ int UPDTCheckSystemSpace(long long extractSize) {
         VORLRAIDINFO *info = nullptr;
         int ret = VORLRaidInfoGet("/dev/md0", &info);
         if (ret != 1) {
-            syslog(LOG_ERR, "%s:%d Failed to get RAID info, err=%d, errno=0x%X", "updater.c",
+            syslog(LOG_ERR, "%s:%d Failed to get RAID info, err=%d, errno=0x%X", VORL_SRC,
                    __LINE__, ret, VLIBErrGet());
             return 0;
         }
@@ -22,14 +22,14 @@ int UPDTCheckSystemSpace(long long extractSize) {
     } else {
         unsigned long long size = RCPartitionConfigs(1, "/dev/hda", nullptr, nullptr);
         if (size == UPDT_PARTITION_ERROR) {
-            syslog(LOG_ERR, "%s:%d RCPartitionConfigs(/dev/hda1) failed", "updater.c", __LINE__);
+            syslog(LOG_ERR, "%s:%d RCPartitionConfigs(/dev/hda1) failed", VORL_SRC, __LINE__);
             return 0;
         }
         capacity = UPDTIsFixedSystemPartition(size) == 1 ? 361431 : size / 2;
     }
     long long need = extractSize + 10240;
     if (need > 0 && static_cast<unsigned long long>(need) > capacity) {
-        syslog(LOG_ERR, "%s:%d System Partition is not sufficient. (%llu < %lld)", "updater.c",
+        syslog(LOG_ERR, "%s:%d System Partition is not sufficient. (%llu < %lld)", VORL_SRC,
                __LINE__, capacity, need);
         return 0;
     }

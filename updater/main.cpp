@@ -111,7 +111,7 @@ void PhotoSteps() {
     if (gPhotoDbFixMask || gblDropMediaServerDb || gblDumpPgsqlDatabases) {
         if (VLIBProcExec("/usr/vorl/etc/rc.d/S20pgsql.sh", "start", nullptr, nullptr, nullptr) !=
             0) {
-            syslog(LOG_ERR, "%s: %d: failed to start postgre database.", "updater.c", __LINE__);
+            syslog(LOG_ERR, "%s: %d: failed to start postgre database.", VORL_SRC, __LINE__);
         }
         UPDTUpdatePhotoDb();
     }
