@@ -13,8 +13,8 @@ int UPDTCheckSystemSpace(long long extractSize) {
         VORLRAIDINFO *info = nullptr;
         int ret = VORLRaidInfoGet("/dev/md0", &info);
         if (ret != 1) {
-            syslog(LOG_ERR, "%s:%d Failed to get RAID info, err=%d, errno=0x%X", VORL_SRC,
-                   __LINE__, ret, VLIBErrGet());
+            syslog(LOG_ERR, "%s:%d Failed to get RAID info, err=%d, errno=0x%X", VORL_SRC, __LINE__,
+                   ret, VLIBErrGet());
             return 0;
         }
         capacity = info->ullSize >> 10;

@@ -17,10 +17,10 @@ int RemoveFile(const char *szPath) {
     return errno;
 }
 
-#define LOG_UPDATE_FAILED(path, err)                                                          \
+#define LOG_UPDATE_FAILED(path, err)                                                       \
     syslog(LOG_ERR, "%s:%d(%s) Failed to update [%s], errno=(%d)[%s]", VORL_SRC, __LINE__, \
            "UPDTUpdateConfig", path, err, strerror(err))
-#define LOG_REMOVE_FAILED(what, err)                                                              \
+#define LOG_REMOVE_FAILED(what, err)                                                           \
     syslog(LOG_ERR, "%s:%d(%s) Failed to remove " what ", errno=(%d)[%s]", VORL_SRC, __LINE__, \
            "UPDTUpdateConfig", err, strerror(err))
 
