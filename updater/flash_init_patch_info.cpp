@@ -1,5 +1,4 @@
 #include <string.h>
-#include <sys/stat.h>
 #include <syslog.h>
 
 #include "core/api_guard.h"
@@ -62,30 +61,7 @@ int UPDTInitPatchInfo(const VORL_FIS_ENTRY *pEntries, int cEntries) {
                    row.name);
             return -1;
         }
-        const VORL_FIS_ENTRY &e = pEntries[idx];
-        struct stat st;
-        uint64_t cbData;
-        if (stat(updt::ImagePath(row.file).c_str(), &st) != 0) {
-            syslog(LOG_ERR, "%s(%d): file [%s] not included in the patch package ", __func__,
-                   __LINE__, row.file);
-            cbData = e.ulDataLength;
-            row.fneedupdate = 0;
-        } else {
-            cbData = static_cast<uint64_t>(st.st_size);
-            row.fneedupdate = 1;
-        }
-        row.datalen = static_cast<uint32_t>(cbData);
-        row.size = e.ulLength;
-        row.start = e.ulFlashBase;
-        row.delta = 0;
-        int64_t nblock = static_cast<int64_t>((cbData + gEraseBlockSize - 1) / gEraseBlockSize);
-        row.balance = static_cast<int32_t>(row.size / gEraseBlockSize - nblock);
-        total += nblock;
-        syslog(LOG_ERR,
-               "PATCHINFO: part[%s] file[%s] start = [0x%08X] size[0x%d] datalen=[0x%08X] "
-               "nblock[%d] balance[%d] fneedupdate[%d]",
-               row.name, row.file, row.start, static_cast<int>(row.size), row.datalen,
-               static_cast<int>(nblock), row.balance, row.fneedupdate);
+        total += updt::PlanPatchRow(row, pEntries[idx], "part", __func__, __LINE__);
     }
     if (static_cast<int64_t>(flashsize / gEraseBlockSize) >= total) return 0;
     syslog(LOG_ERR, "%s(%d): the binary size exceeds flash size limit(total = %d)", __func__,

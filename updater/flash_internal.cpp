@@ -1,6 +1,8 @@
 #include "flash_internal.h"
 
 #include <string.h>
+#include <sys/stat.h>
+#include <syslog.h>
 #include <unistd.h>
 
 namespace updt {
@@ -47,6 +49,33 @@ VORL_MTD_FIS_RECORD FisRecord(const char *szName, uint32_t start, uint32_t size,
     r.ulLength = size;
     r.ulDataLength = datalen;
     return r;
+}
+
+int64_t PlanPatchRow(PATCHINFO &row, const VORL_FIS_ENTRY &e, const char *szPart,
+                     const char *szFunc, int nLine) {
+    struct stat st;
+    uint64_t cbData;
+    if (stat(ImagePath(row.file).c_str(), &st) != 0) {
+        syslog(LOG_ERR, "%s(%d): file [%s] not included in the patch package ", szFunc, nLine,
+               row.file);
+        cbData = e.ulDataLength;
+        row.fneedupdate = 0;
+    } else {
+        cbData = static_cast<uint64_t>(st.st_size);
+        row.fneedupdate = 1;
+    }
+    row.datalen = static_cast<uint32_t>(cbData);
+    row.size = e.ulLength;
+    row.start = e.ulFlashBase;
+    row.delta = 0;
+    int64_t nblock = static_cast<int64_t>((cbData + gEraseBlockSize - 1) / gEraseBlockSize);
+    row.balance = static_cast<int32_t>(row.size / gEraseBlockSize - nblock);
+    syslog(LOG_ERR,
+           "PATCHINFO: %s[%s] file[%s] start = [0x%08X] size[0x%d] datalen=[0x%08X] "
+           "nblock[%d] balance[%d] fneedupdate[%d]",
+           szPart, row.name, row.file, row.start, static_cast<int>(row.size), row.datalen,
+           static_cast<int>(nblock), row.balance, row.fneedupdate);
+    return nblock;
 }
 
 void ProgressReset(uint64_t total) {

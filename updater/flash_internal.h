@@ -30,6 +30,14 @@ std::string EntryName(const VORL_FIS_ENTRY &e);
 // The record of the "set FIS entry" request.
 VORL_MTD_FIS_RECORD FisRecord(const char *szName, uint32_t start, uint32_t size, uint32_t datalen);
 
+// Plans one row against its flash entry: the image's length (or, where the
+// package leaves the image out, the entry's data length and no update), the
+// erase blocks it takes and the blocks the partition has to spare. Logs the row
+// as "PATCHINFO: <szPart>[...]"; a missing image is logged as szFunc at nLine.
+// The erase blocks the row takes.
+int64_t PlanPatchRow(PATCHINFO &row, const VORL_FIS_ENTRY &e, const char *szPart,
+                     const char *szFunc, int nLine);
+
 // The write and verify loop's progress: stage P runs from 60 to 100 over the
 // bytes to process; a value is written only when it changes.
 void ProgressReset(uint64_t total);
