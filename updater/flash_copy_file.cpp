@@ -10,28 +10,10 @@
 #include "flash_internal.h"
 
 int UPDTCopyFile(const char *szPath, const char *szDevice, uint64_t cbLength, int cbBlock) {
-    if (!szPath || !szDevice || cbLength == 0 || cbBlock <= 0) {
-        syslog(LOG_ERR, "%s(%d): parameter error", __func__, __LINE__);
+    updt::Transfer t;
+    if (!updt::OpenTransfer(t, szPath, szDevice, cbLength, cbBlock, O_WRONLY, 1, __func__,
+                            __LINE__))
         return -1;
-    }
-    vorl::UniqueFd file(open(szPath, O_RDONLY | O_CLOEXEC));
-    if (!file) {
-        syslog(LOG_ERR, "%s:%d(%s) open [%s] error: (%d) %s.", VORL_SRC, __LINE__, __func__, szPath,
-               errno, strerror(errno));
-        return -1;
-    }
-    vorl::UniqueFd device(open(szDevice, O_WRONLY | O_CLOEXEC));
-    if (!device) {
-        syslog(LOG_ERR, "%s:%d(%s) open [%s] error: (%d) %s.", VORL_SRC, __LINE__, __func__,
-               szDevice, errno, strerror(errno));
-        return -1;
-    }
-    vorl::MallocPtr<char> buffer(static_cast<char *>(malloc(static_cast<size_t>(cbBlock))));
-    if (!buffer) {
-        syslog(LOG_ERR, "%s:%d(%s) malloc [%d] fail: (%d) %s.", VORL_SRC, __LINE__, __func__,
-               cbBlock, errno, strerror(errno));
-        return -1;
-    }
     // Never more than the plan's length: a source longer than the data (a
     // backup copy of a whole partition) must not run past the partition.
     uint64_t total = 0;
@@ -40,7 +22,7 @@ int UPDTCopyFile(const char *szPath, const char *szDevice, uint64_t cbLength, in
                           ? static_cast<size_t>(cbLength - total)
                           : static_cast<size_t>(cbBlock);
         errno = 0;
-        ssize_t n = read(file.get(), buffer.get(), want);
+        ssize_t n = read(t.file.get(), t.buffer[0].get(), want);
         if (n == 0) {
             // The verify step catches the short copy.
             syslog(LOG_ERR, "%s:%d(%s) read file [%s] only %llu bytes, %llu bytes needed: (%d) %s.",
@@ -54,7 +36,7 @@ int UPDTCopyFile(const char *szPath, const char *szDevice, uint64_t cbLength, in
                    __func__, szPath, errno, strerror(errno));
             return -1;
         }
-        ssize_t w = write(device.get(), buffer.get(), static_cast<size_t>(n));
+        ssize_t w = write(t.device.get(), t.buffer[0].get(), static_cast<size_t>(n));
         if (w != n) {
             syslog(LOG_ERR, "%s:%d(%s) write file [%s] error: (%d) %s.", VORL_SRC, __LINE__,
                    __func__, szDevice, errno, strerror(errno));

@@ -1,5 +1,8 @@
 #include "flash_internal.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <syslog.h>
@@ -76,6 +79,37 @@ int64_t PlanPatchRow(PATCHINFO &row, const VORL_FIS_ENTRY &e, const char *szPart
            szPart, row.name, row.file, row.start, static_cast<int>(row.size), row.datalen,
            static_cast<int>(nblock), row.balance, row.fneedupdate);
     return nblock;
+}
+
+bool OpenTransfer(Transfer &t, const char *szPath, const char *szDevice, uint64_t cbLength,
+                  int cbBlock, int flDevice, int nBuffers, const char *szFunc, int nLine) {
+    if (!szPath || !szDevice || cbLength == 0 || cbBlock <= 0) {
+        syslog(LOG_ERR, "%s(%d): parameter error", szFunc, nLine);
+        return false;
+    }
+    t.file.reset(open(szPath, O_RDONLY | O_CLOEXEC));
+    if (!t.file) {
+        syslog(LOG_ERR, "%s:%d(%s) open [%s] error: (%d) %s.", VORL_SRC, nLine, szFunc, szPath,
+               errno, strerror(errno));
+        return false;
+    }
+    t.device.reset(open(szDevice, flDevice | O_CLOEXEC));
+    if (!t.device) {
+        syslog(LOG_ERR, "%s:%d(%s) open [%s] error: (%d) %s.", VORL_SRC, nLine, szFunc, szDevice,
+               errno, strerror(errno));
+        return false;
+    }
+    bool allocated = true;
+    for (int i = 0; i < nBuffers; i++) {
+        t.buffer[i].reset(static_cast<char *>(malloc(static_cast<size_t>(cbBlock))));
+        allocated = allocated && t.buffer[i];
+    }
+    if (!allocated) {
+        syslog(LOG_ERR, "%s:%d(%s) malloc [%d] fail: (%d) %s.", VORL_SRC, nLine, szFunc, cbBlock,
+               errno, strerror(errno));
+        return false;
+    }
+    return true;
 }
 
 void ProgressReset(uint64_t total) {

@@ -7,6 +7,8 @@
 
 #include <vorl/mtd.h>
 
+#include "core/raii.h"
+
 #include "updater.h"
 
 namespace updt {
@@ -37,6 +39,18 @@ VORL_MTD_FIS_RECORD FisRecord(const char *szName, uint32_t start, uint32_t size,
 // The erase blocks the row takes.
 int64_t PlanPatchRow(PATCHINFO &row, const VORL_FIS_ENTRY &e, const char *szPart,
                      const char *szFunc, int nLine);
+
+// The two ends and the buffers of a copy to, or a compare with, a device.
+struct Transfer {
+    vorl::UniqueFd file;
+    vorl::UniqueFd device;
+    vorl::MallocPtr<char> buffer[2];
+};
+// Checks the parameters, opens szPath for reading and szDevice with
+// flDevice, and allocates nBuffers (1 or 2) buffers of cbBlock bytes. Each
+// failure is logged as szFunc at nLine and gives false.
+bool OpenTransfer(Transfer &t, const char *szPath, const char *szDevice, uint64_t cbLength,
+                  int cbBlock, int flDevice, int nBuffers, const char *szFunc, int nLine);
 
 // The write and verify loop's progress: stage P runs from 60 to 100 over the
 // bytes to process; a value is written only when it changes.

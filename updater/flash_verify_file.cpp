@@ -27,36 +27,19 @@ ssize_t ReadFull(int fd, char *buf, size_t n) {
 }  // namespace
 
 int UPDTVerifyFile(const char *szPath, const char *szDevice, uint64_t cbLength, int cbBlock) {
-    if (!szPath || !szDevice || cbLength == 0 || cbBlock <= 0) {
-        syslog(LOG_ERR, "%s(%d): parameter error", __func__, __LINE__);
+    updt::Transfer t;
+    if (!updt::OpenTransfer(t, szPath, szDevice, cbLength, cbBlock, O_RDONLY, 2, __func__,
+                            __LINE__))
         return -1;
-    }
-    vorl::UniqueFd file(open(szPath, O_RDONLY | O_CLOEXEC));
-    if (!file) {
-        syslog(LOG_ERR, "%s:%d(%s) open [%s] error: (%d) %s.", VORL_SRC, __LINE__, __func__, szPath,
-               errno, strerror(errno));
-        return -1;
-    }
-    vorl::UniqueFd device(open(szDevice, O_RDONLY | O_CLOEXEC));
-    if (!device) {
-        syslog(LOG_ERR, "%s:%d(%s) open [%s] error: (%d) %s.", VORL_SRC, __LINE__, __func__,
-               szDevice, errno, strerror(errno));
-        return -1;
-    }
-    vorl::MallocPtr<char> fromFile(static_cast<char *>(malloc(static_cast<size_t>(cbBlock))));
-    vorl::MallocPtr<char> fromDevice(static_cast<char *>(malloc(static_cast<size_t>(cbBlock))));
-    if (!fromFile || !fromDevice) {
-        syslog(LOG_ERR, "%s:%d(%s) malloc [%d] fail: (%d) %s.", VORL_SRC, __LINE__, __func__,
-               cbBlock, errno, strerror(errno));
-        return -1;
-    }
+    char *fromFile = t.buffer[0].get();
+    char *fromDevice = t.buffer[1].get();
     uint64_t total = 0;
     while (total < cbLength) {
         size_t want = cbLength - total < static_cast<uint64_t>(cbBlock)
                           ? static_cast<size_t>(cbLength - total)
                           : static_cast<size_t>(cbBlock);
         errno = 0;
-        ssize_t n = ReadFull(file.get(), fromFile.get(), want);
+        ssize_t n = ReadFull(t.file.get(), fromFile, want);
         if (n < 0) {
             syslog(LOG_ERR, "%s:%d(%s) read file [%s] error: (%d) %s.", VORL_SRC, __LINE__,
                    __func__, szPath, errno, strerror(errno));
@@ -71,12 +54,12 @@ int UPDTVerifyFile(const char *szPath, const char *szDevice, uint64_t cbLength, 
             return -1;
         }
         errno = 0;
-        if (ReadFull(device.get(), fromDevice.get(), static_cast<size_t>(n)) != n) {
+        if (ReadFull(t.device.get(), fromDevice, static_cast<size_t>(n)) != n) {
             syslog(LOG_ERR, "%s:%d(%s) read file [%s] error: (%d) %s.", VORL_SRC, __LINE__,
                    __func__, szDevice, errno, strerror(errno));
             return -1;
         }
-        if (memcmp(fromFile.get(), fromDevice.get(), static_cast<size_t>(n)) != 0) {
+        if (memcmp(fromFile, fromDevice, static_cast<size_t>(n)) != 0) {
             syslog(LOG_ERR, "%s:%d(%s) compare file [%s] vs [%s] error at offset 0x%llX", VORL_SRC,
                    __LINE__, __func__, szPath, szDevice, static_cast<unsigned long long>(total));
             return -1;
