@@ -1,5 +1,4 @@
 #include <errno.h>
-#include <fcntl.h>
 #include <syslog.h>
 
 #include <vorl/mtd.h>
@@ -14,20 +13,9 @@ int VORLMTDErasePartition(const char *szDevice) {
         VORL_ERR(ERR_BAD_PARAMETERS);
         return -1;
     }
-    vorl::UniqueFd fd(open(szDevice, O_RDWR | O_CLOEXEC));
-    if (!fd) {
-        syslog(LOG_ERR, "%s(%d): fail to open mtd device %s, errno = %d", __func__, __LINE__,
-               szDevice, errno);
-        VORL_ERR(ERR_OPEN_FAILED);
-        return -1;
-    }
     vorl::mtd::DeviceGeometry geometry;
-    if (!vorl::mtd::GetGeometry(fd.get(), &geometry)) {
-        syslog(LOG_ERR, "%s(%d): Could not get MTD device info for %s, errno = %d", __func__,
-               __LINE__, szDevice, errno);
-        VORL_ERR(ERR_READ_FAILED);
-        return -1;
-    }
+    vorl::UniqueFd fd = vorl::mtd::OpenForChange(szDevice, &geometry, VORL_MTD_CALLER);
+    if (!fd) return -1;
     if (vorl::mtd::WholeRange(fd.get(), VORL_MTD_MEMERASE, geometry.size) != 0) {
         syslog(LOG_ERR, "Could not erase MTD device: %s, errno = %d\n", szDevice, errno);
         VORL_ERR(ERR_WRITE_FAILED);

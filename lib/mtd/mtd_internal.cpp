@@ -1,8 +1,12 @@
 #include "mtd/mtd_internal.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <mtd/mtd-user.h>
 #include <sys/ioctl.h>
+#include <syslog.h>
 
+#include <vorl/err.h>
 #include <vorl/mtd.h>
 
 namespace vorl::mtd {
@@ -18,6 +22,23 @@ bool GetGeometry(int fd, DeviceGeometry *geometry) {
     geometry->size = info.size;
     geometry->erasesize = info.erasesize;
     return true;
+}
+
+UniqueFd OpenForChange(const char *szDevice, DeviceGeometry *geometry, const Caller &caller) {
+    UniqueFd fd(open(szDevice, O_RDWR | O_CLOEXEC));
+    if (!fd) {
+        syslog(LOG_ERR, "%s(%d): fail to open mtd device %s, errno = %d", caller.func, caller.line,
+               szDevice, errno);
+        VLIBErrSet(ERR_OPEN_FAILED, caller.src, caller.line);
+        return fd;
+    }
+    if (geometry && !GetGeometry(fd.get(), geometry)) {
+        syslog(LOG_ERR, "%s(%d): Could not get MTD device info for %s, errno = %d", caller.func,
+               caller.line, szDevice, errno);
+        VLIBErrSet(ERR_READ_FAILED, caller.src, caller.line);
+        fd.reset();
+    }
+    return fd;
 }
 
 int WholeRange(int fd, unsigned long request, uint32_t size) {

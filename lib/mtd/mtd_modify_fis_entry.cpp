@@ -1,5 +1,4 @@
 #include <errno.h>
-#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <syslog.h>
 
@@ -7,6 +6,7 @@
 
 #include "core/err_internal.h"
 #include "core/raii.h"
+#include "mtd/mtd_internal.h"
 
 int VORLMTDModifyFISEntry(const char *szDevice, const VORL_MTD_FIS_RECORD *pRecord) {
     if (!szDevice || !pRecord) {
@@ -14,13 +14,8 @@ int VORLMTDModifyFISEntry(const char *szDevice, const VORL_MTD_FIS_RECORD *pReco
         VORL_ERR(ERR_BAD_PARAMETERS);
         return -1;
     }
-    vorl::UniqueFd fd(open(szDevice, O_RDWR | O_CLOEXEC));
-    if (!fd) {
-        syslog(LOG_ERR, "%s(%d): fail to open mtd device %s, errno = %d", __func__, __LINE__,
-               szDevice, errno);
-        VORL_ERR(ERR_OPEN_FAILED);
-        return -1;
-    }
+    vorl::UniqueFd fd = vorl::mtd::OpenForChange(szDevice, nullptr, VORL_MTD_CALLER);
+    if (!fd) return -1;
     // The driver copies the record: pass a private copy it may not alter.
     VORL_MTD_FIS_RECORD record = *pRecord;
     if (ioctl(fd.get(), VORL_MTD_SET_FIS_ENTRY, &record) != 0) {
