@@ -7,11 +7,10 @@ extern "C" int VORLBDbDeprecatedGet(VORLBDB *pDB) {
         return -1;
     }
     int32_t value = 0;
-    int rc =
-        vorl::bdb::GetControlInt(pDB, VORL_BDB_KEY_DEPRECATED, VORL_BDB_KEY_DEPRECATED_LEN, &value);
-    if (rc != 0) {
-        if (rc > 0) VORL_ERR(ERR_NOT_FOUND);
-        return -1;
-    }
-    return value;
+    unsigned code = 0;
+    if (vorl::bdb::GetControlInt(pDB, VORL_BDB_KEY_DEPRECATED, VORL_BDB_KEY_DEPRECATED_LEN, &value,
+                                 &code) == 0)
+        return value;
+    if (code) VORL_ERR(code);
+    return -1;
 }

@@ -15,7 +15,8 @@ namespace vorl::bdb {
 inline unsigned ReadErrCode(int err) {
     return err == EIO ? ERR_BDB_IO : err == EINTR ? ERR_BDB_INTERRUPTED : ERR_BDB_GET;
 }
-inline unsigned PutErrCode(int err) {
+// The codes every failed write shares; fallback for any other errno.
+inline unsigned WriteErrCode(int err, unsigned fallback) {
     switch (err) {
         case EIO:
             return ERR_BDB_IO;
@@ -24,34 +25,17 @@ inline unsigned PutErrCode(int err) {
         case ENOSPC:
             return ERR_BDB_NO_SPACE;
         default:
-            return ERR_BDB_PUT;
+            return fallback;
     }
+}
+inline unsigned PutErrCode(int err) {
+    return WriteErrCode(err, ERR_BDB_PUT);
 }
 inline unsigned DelErrCode(int err) {
-    switch (err) {
-        case EIO:
-            return ERR_BDB_IO;
-        case EINTR:
-            return ERR_BDB_INTERRUPTED;
-        case ENOSPC:
-            return ERR_BDB_NO_SPACE;
-        default:
-            return ERR_BDB_DEL;
-    }
+    return WriteErrCode(err, ERR_BDB_DEL);
 }
 inline unsigned CloseErrCode(int err) {
-    switch (err) {
-        case EIO:
-            return ERR_BDB_IO;
-        case EINTR:
-            return ERR_BDB_INTERRUPTED;
-        case ENOSPC:
-            return ERR_BDB_NO_SPACE;
-        case EROFS:
-            return ERR_BDB_READ_ONLY_FS;
-        default:
-            return 0;
-    }
+    return err == EROFS ? ERR_BDB_READ_ONLY_FS : WriteErrCode(err, 0);
 }
 
 // A caller's output buffer: a NULL size variable, a negative size or a
@@ -80,19 +64,41 @@ inline int SetControlInt(VORLBDB *pDB, const char *szKey, int cbKey, int32_t val
     return VORLBDbSet(pDB, szKey, cbKey, rgb, sizeof(rgb));
 }
 
-// Reads a control integer: 0 with the value; -1 when the read failed (code
-// set by VORLBDbGet); 1 when the record is not 4 bytes long (no code set).
-inline int GetControlInt(VORLBDB *pDB, const char *szKey, int cbKey, int32_t *pValue) {
+// Reads a control integer: 0 with the value; otherwise -1 with the code the
+// caller sets in *pCode: ERR_NOT_FOUND when the record is not 4 bytes long,
+// 0 when the read failed (VORLBDbGet set the code).
+inline int GetControlInt(VORLBDB *pDB, const char *szKey, int cbKey, int32_t *pValue,
+                         unsigned *pCode) {
     char *pb = nullptr;
     int cb = 0;
+    *pCode = 0;
     if (VORLBDbGet(pDB, szKey, cbKey, &pb, &cb) < 0) return -1;
-    int rc = 1;
+    int rc = -1;
     if (cb == 4) {
         *pValue = GetInt32(reinterpret_cast<const unsigned char *>(pb));
         rc = 0;
+    } else {
+        *pCode = ERR_NOT_FOUND;
     }
     free(pb);
     return rc;
+}
+
+// Reads a control time into a new malloc()ed value for *ppTime: 0; otherwise
+// -1 with the code the caller sets in *pCode as for GetControlInt, or
+// ERR_OUT_OF_MEMORY.
+inline int GetControlTime(VORLBDB *pDB, const char *szKey, int cbKey, int32_t **ppTime,
+                          unsigned *pCode) {
+    int32_t value = 0;
+    if (GetControlInt(pDB, szKey, cbKey, &value, pCode) != 0) return -1;
+    auto *p = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+    if (!p) {
+        *pCode = ERR_OUT_OF_MEMORY;
+        return -1;
+    }
+    *p = value;
+    *ppTime = p;
+    return 0;
 }
 
 }  // namespace vorl::bdb
