@@ -19,11 +19,7 @@ extern "C" int VORLRaidDiskListGet(const char *szPath, VORLRAIDDISK **ppList) {
         return -1;
     }
     int md = 0;
-    if (sscanf(szPath, "/dev/md%d", &md) != 1) {
-        VORL_LOG(LOG_DEBUG, "invalide path %s, errno=%m", szPath);
-        VORL_ERR(ERR_RAID_BAD_PATH);
-        return -1;
-    }
+    if (!RaidMdNumber(szPath, &md, VORL_SRC, __LINE__)) return -1;
     char pattern[64];
     snprintf(pattern, sizeof(pattern), "/sys/block/md%d/md/dev-*", md);
     glob_t g{};

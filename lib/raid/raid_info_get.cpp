@@ -44,11 +44,7 @@ extern "C" int VORLRaidInfoGet(const char *szPath, VORLRAIDINFO **ppInfo) {
         return -1;
     }
     int md = 0;
-    if (sscanf(szPath, "/dev/md%d", &md) != 1) {
-        VORL_LOG(LOG_DEBUG, "invalide path %s, errno=%m", szPath);
-        VORL_ERR(ERR_RAID_BAD_PATH);
-        return -1;
-    }
+    if (!RaidMdNumber(szPath, &md, VORL_SRC, __LINE__)) return -1;
     std::unique_ptr<VORLRAIDINFO, InfoFree> info(
         static_cast<VORLRAIDINFO *>(calloc(1, sizeof(VORLRAIDINFO))));
     if (!info) {

@@ -1,4 +1,3 @@
-#include <errno.h>
 #include <string.h>
 #include <sys/ioctl.h>
 
@@ -8,11 +7,5 @@
 int RaidIoctlInfo(int fd, mdu_array_info_t *pInfo) {
     memset(pInfo, 0, sizeof(*pInfo));
     if (ioctl(fd, RAID_IOCTL_GET_ARRAY_INFO, pInfo) == 0) return 0;
-    if (errno == ENODEV) {
-        VORL_ERR(ERR_RAID_NO_ARRAY);
-        return -1;
-    }
-    VORL_LOG(LOG_DEBUG, "Failed to ioctl for raid status, errno=%m");
-    VORL_ERR(ERR_RAID_KERNEL);
-    return -1;
+    return RaidIoctlFailed("raid status", VORL_SRC, __LINE__);
 }

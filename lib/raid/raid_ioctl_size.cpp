@@ -1,4 +1,3 @@
-#include <errno.h>
 #include <sys/ioctl.h>
 
 #include "core/err_internal.h"
@@ -10,11 +9,5 @@ int RaidIoctlSize(int fd, uint64_t *pullSize) {
         *pullSize = size;
         return 0;
     }
-    if (errno == ENODEV) {
-        VORL_ERR(ERR_RAID_NO_ARRAY);
-        return -1;
-    }
-    VORL_LOG(LOG_DEBUG, "Failed to ioctl for raid status, errno=%m");
-    VORL_ERR(ERR_RAID_KERNEL);
-    return -1;
+    return RaidIoctlFailed("raid status", VORL_SRC, __LINE__);
 }

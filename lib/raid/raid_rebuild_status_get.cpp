@@ -1,4 +1,3 @@
-#include <errno.h>
 #include <sys/ioctl.h>
 
 #include "core/err_internal.h"
@@ -6,15 +5,8 @@
 
 int RaidRebuildStatusGet(int fd, int32_t rebuild[3]) {
     int32_t values[3] = {0, 0, 0};
-    if (ioctl(fd, RAID_IOCTL_REBUILD_STATUS, values) != 0) {
-        if (errno == ENODEV) {
-            VORL_ERR(ERR_RAID_NO_ARRAY);
-        } else {
-            VORL_LOG(LOG_DEBUG, "Failed to ioctl for sync status, errno=%m");
-            VORL_ERR(ERR_RAID_KERNEL);
-        }
-        return -1;
-    }
+    if (ioctl(fd, RAID_IOCTL_REBUILD_STATUS, values) != 0)
+        return RaidIoctlFailed("sync status", VORL_SRC, __LINE__);
     rebuild[0] = rebuild[1] = rebuild[2] = 0;
     if (values[0] != 0 && values[1] == 0) {
         rebuild[0] = 2;
