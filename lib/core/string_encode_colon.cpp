@@ -1,17 +1,13 @@
 #include <string.h>
 
 #include "core/err_internal.h"
+#include "core/string_internal.h"
 
 #include <vorl/str_util.h>
 
 extern "C" int VLIBStrEncodeColon(const char *szSrc, char *szDst, int cbLimit) {
-    if (!szSrc || !szDst || cbLimit < 0) {
-        VORL_ERR(ERR_BAD_PARAMETERS);
-        return -1;
-    }
-    size_t cbSrc = strlen(szSrc);
-    // Source and destination must not share bytes.
-    if (szDst < szSrc + cbSrc + 1 && szSrc < szDst + cbLimit + 1) {
+    size_t cbSrc = 0;
+    if (!vorl::str::ColonArgsOk(szSrc, szDst, cbLimit, &cbSrc)) {
         VORL_ERR(ERR_BAD_PARAMETERS);
         return -1;
     }

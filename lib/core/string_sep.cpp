@@ -1,8 +1,6 @@
 #include <string.h>
 
-#include <string>
-
-#include "core/api_guard.h"
+#include "core/string_internal.h"
 
 #include <vorl/str_util.h>
 
@@ -11,15 +9,6 @@ extern "C" int VLIBStrSep(const char *sz, const char *szDelim, SzList **ppList) 
         VORL_ERR(ERR_BAD_PARAMETERS);
         return -1;
     }
-    return vorl::Guard(-1, [&] {
-        std::string copy(sz);
-        char *cursor = copy.data();
-        int n = 0;
-        // Two delimiters in a row give an empty entry between them.
-        while (char *szTok = strsep(&cursor, szDelim)) {
-            if (VLIBSzListPush(ppList, szTok) < 0) return -1;
-            ++n;
-        }
-        return n;
-    });
+    // Two delimiters in a row give an empty entry between them.
+    return vorl::str::PushTokens(sz, szDelim, ppList, strsep);
 }
