@@ -18,6 +18,7 @@
 #include "core/raii.h"
 #include "vorltest.h"
 
+using vorltest::Inode;
 using vorltest::ListDir;
 using vorltest::ReadFile;
 using vorltest::WriteFile;
@@ -26,15 +27,6 @@ namespace {
 
 const std::string kDir = "/etc/kv";
 const std::string kFile = kDir + "/test.conf";
-
-unsigned Err() {
-    return VLIBErrGet();
-}
-
-ino_t Inode(const std::string &path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
-}
 
 }  // namespace
 
@@ -84,7 +76,7 @@ TEST(GetKeyValue, KeysWithoutValueAreNotFound) {
         char buf[16] = "untouched";
         VLIBErrSetNoPos(0);
         EXPECT_EQ(VLIBFileGetKeyValue(kFile.c_str(), "k", buf, sizeof buf, 0), 0);
-        EXPECT_EQ(Err(), static_cast<unsigned>(ERR_NOT_FOUND));
+        EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_NOT_FOUND));
         EXPECT_STREQ(buf, "untouched");
     }
     // The first matching line decides even when it has no value.
@@ -96,7 +88,7 @@ TEST(GetKeyValue, BufferSizes) {
     WriteFile(kFile, "k=abcd\n");
     char buf[8] = "keep";
     EXPECT_EQ(VLIBFileGetKeyValue(kFile.c_str(), "k", buf, 4, 0), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BUFFER_TOO_SMALL));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BUFFER_TOO_SMALL));
     EXPECT_STREQ(buf, "keep");
     EXPECT_EQ(VLIBFileGetKeyValue(kFile.c_str(), "k", nullptr, 0, 0), 5);
     EXPECT_EQ(VLIBFileGetKeyValue(kFile.c_str(), "k", buf, 5, 0), 5);
@@ -137,7 +129,7 @@ TEST(GetKeyValue, Failures) {
     for (auto &c : cases) {
         SCOPED_TRACE(c.path ? c.path : "(null)");
         EXPECT_EQ(VLIBFileGetKeyValue(c.path, c.key, c.buf, c.size, c.flags), -1);
-        EXPECT_EQ(Err(), c.err);
+        EXPECT_EQ(VLIBErrGet(), c.err);
     }
 }
 
@@ -162,7 +154,7 @@ TEST(LineKeyMatch, CutsTheLineAndComparesTheTrimmedKey) {
     }
     char line[] = "a=1";
     EXPECT_EQ(VLIBFileLineKeyMatch(nullptr, "a"), 0);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBFileLineKeyMatch(line, nullptr), 0);
 }
 
@@ -243,7 +235,7 @@ TEST(SetKeyValue, RefusesWhatWouldCorruptTheFile) {
         SCOPED_TRACE(std::string(c.key ? c.key : "-") + "/" + (c.value ? c.value : "-"));
         WriteFile(kFile, before);
         EXPECT_EQ(VLIBFileSetKeyValue(c.path, c.key, c.value, c.format), -1);
-        EXPECT_EQ(Err(), c.err);
+        EXPECT_EQ(VLIBErrGet(), c.err);
         EXPECT_EQ(ReadFile(kFile), before);
         EXPECT_EQ(ListDir(kDir), std::vector<std::string>{"test.conf"});
     }
@@ -257,15 +249,15 @@ TEST(RemoveKey, RemovesEveryLineOfTheKey) {
     ino_t ino = Inode(kFile);
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBFileRemoveKey(kFile.c_str(), "zz"), 0);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_NOT_FOUND));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_NOT_FOUND));
     EXPECT_EQ(ReadFile(kFile), "b=2\n#a=4\nab=5");
     EXPECT_EQ(Inode(kFile), ino);  // not even rewritten
     EXPECT_EQ(ListDir(kDir), std::vector<std::string>{"test.conf"});
 
     EXPECT_EQ(VLIBFileRemoveKey("/etc/kv/missing", "a"), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_OPEN_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_OPEN_FAILED));
     EXPECT_EQ(VLIBFileRemoveKey(kFile.c_str(), nullptr), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
 }
 
 TEST(CheckKeyValue, ComparesOrAnswersForMissingKeys) {
@@ -355,7 +347,7 @@ TEST(SetKeys, RefusesLineBreaksAndBadArguments) {
     for (auto &c : cases) {
         WriteFile(kFile, before);
         EXPECT_EQ(VLIBFileSetKeys(c.path, c.set, nullptr, c.format), -1);
-        EXPECT_EQ(Err(), c.err);
+        EXPECT_EQ(VLIBErrGet(), c.err);
         EXPECT_EQ(ReadFile(kFile), before);
         EXPECT_EQ(ListDir(kDir), std::vector<std::string>{"test.conf"});
     }
@@ -400,14 +392,14 @@ TEST(GetKeys, ManyKeysGrowTheCallersHash) {
 TEST(GetKeys, Failures) {
     auto hash = Hash({});
     EXPECT_EQ(VLIBFileGetKeys("/etc/kv/missing", nullptr, &hash.p, "="), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_OPEN_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_OPEN_FAILED));
     EXPECT_EQ(VLIBFileGetKeys(kFile.c_str(), nullptr, nullptr, "="), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBFileGetKeys(kFile.c_str(), nullptr, &hash.p, nullptr), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     mkdir(kDir.c_str(), 0755);
     EXPECT_EQ(VLIBFileGetKeys(kDir.c_str(), nullptr, &hash.p, "="), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_READ_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_READ_FAILED));
 }
 
 TEST(VorlinfoSetKeyValue, WritesQuotedValueUnderTheLock) {
@@ -417,9 +409,9 @@ TEST(VorlinfoSetKeyValue, WritesQuotedValueUnderTheLock) {
     EXPECT_EQ(conftest::ChildTryLock(0x806, 0), 0);  // released again
 
     EXPECT_EQ(VORLINFOSetKeyValue(nullptr, "x"), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VORLINFOSetKeyValue("k", "a\nb"), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(conftest::ChildTryLock(0x806, 0), 0);  // released after a failure too
 }
 
@@ -439,7 +431,7 @@ TEST(VorlinfoSetKeyValue, LockNotTakenIsNotReleased) {
     WriteFile(VORL_INFO_CONF, "a=\"1\"\n");
     ASSERT_EQ(ErrVLIBFileLock(0x805, 5), 0);
     EXPECT_EQ(VORLINFOSetKeyValue("a", "2"), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_LOCK_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_LOCK_FAILED));
     EXPECT_EQ(ReadFile(VORL_INFO_CONF), "a=\"1\"\n");
     EXPECT_EQ(vorl::g_rgLockEntry[0].cHold, 1);
     EXPECT_EQ(conftest::ChildTryLock(0x806, 0), ERR_LOCK_FAILED >> 8);

@@ -11,6 +11,7 @@
 
 #include "vorltest.h"
 
+using vorltest::Inode;
 using vorltest::ListDir;
 using vorltest::ReadFile;
 using vorltest::WriteFile;
@@ -19,15 +20,6 @@ namespace {
 
 const std::string kDir = "/etc/lines";
 const std::string kFile = kDir + "/test";
-
-unsigned Err() {
-    return VLIBErrGet();
-}
-
-ino_t Inode(const std::string &path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
-}
 
 }  // namespace
 
@@ -58,10 +50,10 @@ TEST(LineMatch, PrefixSuffixAnywhereAndComments) {
         EXPECT_EQ(VLIBFileLineMatch(c.line, c.pattern, c.flags), c.match);
     }
     EXPECT_EQ(VLIBFileLineMatch(nullptr, "a", 0), 0);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBFileLineMatch("a", nullptr, 0), 0);
     EXPECT_EQ(VLIBFileLineMatch("a", "a", -1), 0);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
 }
 
 TEST(LineMatch, IgnoreCaseUpperCasesBothSides) {
@@ -107,7 +99,7 @@ TEST(GetLine, FirstOrLastMatchWithoutItsLineFeed) {
 
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBFileGetLine(kFile.c_str(), "zz", buf, sizeof buf, 0), 0);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_NOT_FOUND));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_NOT_FOUND));
     EXPECT_STREQ(buf, "");
 }
 
@@ -135,7 +127,7 @@ TEST(GetLine, Failures) {
         SCOPED_TRACE(c.err);
         memset(buf, 'x', sizeof buf);
         EXPECT_EQ(VLIBFileGetLine(c.path, c.pattern, c.buf, c.size, c.flags), -1);
-        EXPECT_EQ(Err(), c.err);
+        EXPECT_EQ(VLIBErrGet(), c.err);
         if (c.err == ERR_BUFFER_TOO_SMALL) {
             EXPECT_EQ(std::string(buf, 6), std::string(6, '\0'));  // nothing copied
         }
@@ -194,7 +186,7 @@ TEST(AddLine, NoMatchMissingFileAndFailures) {
     ino_t ino = Inode(kFile);
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBFileAddLine(kFile.c_str(), "z", "n", 0), 0);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_NOT_FOUND));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_NOT_FOUND));
     EXPECT_EQ(ReadFile(kFile), "a\n");
     EXPECT_EQ(Inode(kFile), ino);
 
@@ -203,13 +195,13 @@ TEST(AddLine, NoMatchMissingFileAndFailures) {
     EXPECT_EQ(ReadFile(created), "first\n");
 
     EXPECT_EQ(VLIBFileAddLine(kFile.c_str(), nullptr, nullptr, 0), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBFileAddLine(kFile.c_str(), nullptr, "n", -1), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBFileAddLine(kDir.c_str(), nullptr, "n", 0), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_OPEN_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_OPEN_FAILED));
     EXPECT_EQ(VLIBFileAddLine("/etc/lines/no/such", nullptr, "n", 0), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_OPEN_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_OPEN_FAILED));
 }
 
 TEST(SetLine, ReplacesOrDeletesOneLine) {
@@ -241,7 +233,7 @@ TEST(SetLine, NoMatchMissingFileAndFailures) {
     WriteFile(kFile, "a\n");
     ino_t ino = Inode(kFile);
     EXPECT_EQ(VLIBFileSetLine(kFile.c_str(), "z", "n", 0), 0);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_NOT_FOUND));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_NOT_FOUND));
     EXPECT_EQ(Inode(kFile), ino);
 
     std::string created = kDir + "/created";
@@ -249,9 +241,9 @@ TEST(SetLine, NoMatchMissingFileAndFailures) {
     EXPECT_EQ(ReadFile(created), "n\n");
 
     EXPECT_EQ(VLIBFileSetLine(kFile.c_str(), nullptr, "n", 0), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBFileSetLine(kDir.c_str(), "a", "n", 0), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_OPEN_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_OPEN_FAILED));
 }
 
 TEST(ReplaceSubStr, ReplacesLeftToRightWithoutOverlaps) {
@@ -277,11 +269,11 @@ TEST(ReplaceSubStr, ReplacesLeftToRightWithoutOverlaps) {
     WriteFile(kFile, "abc\n");
     ino_t ino = Inode(kFile);
     EXPECT_EQ(VLIBFileReplaceSubStr(kFile.c_str(), "z", "y"), 0);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_NOT_FOUND));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_NOT_FOUND));
     EXPECT_EQ(Inode(kFile), ino);
     EXPECT_EQ(ListDir(kDir), std::vector<std::string>{"test"});
     EXPECT_EQ(VLIBFileReplaceSubStr(kFile.c_str(), "", "y"), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBFileReplaceSubStr("/etc/lines/missing", "a", "b"), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_OPEN_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_OPEN_FAILED));
 }

@@ -23,10 +23,6 @@ namespace {
 const std::string kDir = "/usr/vorl/etc/sect";
 const std::string kFile = kDir + "/smb.conf";
 
-unsigned Err() {
-    return VLIBErrGet();
-}
-
 vorl::SzHashHandle Hash(std::initializer_list<std::pair<const char *, const char *>> pairs) {
     vorl::SzHashHandle h(PshVLIBSzHashAlloc(512));
     for (auto &[k, v] : pairs)
@@ -60,7 +56,7 @@ TEST(SectionHeader, HeadersAndNamedHeaders) {
     }
     EXPECT_EQ(VLIBFileMatchSection("[global]\n", 5, "global"), 0);  // only the given length counts
     EXPECT_EQ(VLIBFileMatchSection(nullptr, 3, "a"), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBFileMatchSection("[a]", 3, nullptr), -1);
     EXPECT_EQ(VLIBFileIsSectionHeader(nullptr, 3), 0);
 }
@@ -82,18 +78,18 @@ TEST(GetSection, ReadsTheEntriesOfTheFirstSectionOfTheName) {
     auto none = Hash({});
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBFileGetSection(kFile.c_str(), "absent", &none.p), 0);
-    EXPECT_EQ(Err(), 0u);
+    EXPECT_EQ(VLIBErrGet(), 0u);
     EXPECT_EQ(none.p->nKey, 0);
 }
 
 TEST(GetSection, Failures) {
     auto hash = Hash({});
     EXPECT_EQ(VLIBFileGetSection("/usr/vorl/etc/missing.conf", "global", &hash.p), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_OPEN_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_OPEN_FAILED));
     EXPECT_EQ(VLIBFileGetSection(kFile.c_str(), nullptr, &hash.p), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBFileGetSection(kFile.c_str(), "global", nullptr), -1);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
 }
 
 TEST(AddSection, AppendsUnlessTheSectionExists) {
@@ -137,7 +133,7 @@ TEST(AddSection, RefusesAndFailsWithoutWriting) {
         SCOPED_TRACE(c.err);
         WriteFile(kFile, before);
         EXPECT_EQ(ErrVLIBFileAddSection(c.path, c.name, c.hash, c.format), -1);
-        EXPECT_EQ(Err(), c.err);
+        EXPECT_EQ(VLIBErrGet(), c.err);
         EXPECT_EQ(ReadFile(kFile), before);
         EXPECT_EQ(ListDir(kDir), std::vector<std::string>{"smb.conf"});
     }
@@ -176,7 +172,7 @@ TEST(SetSection, NotFoundAndFailures) {
     auto hash = Hash({{"k", "v"}});
     VLIBErrSetNoPos(0);
     EXPECT_EQ(ErrVLIBFileSetSection(kFile.c_str(), "absent", nullptr, hash.p, nullptr), 0);
-    EXPECT_EQ(Err(), static_cast<unsigned>(ERR_NOT_FOUND));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_NOT_FOUND));
     struct stat st1;
     ASSERT_EQ(stat(kFile.c_str(), &st1), 0);
     EXPECT_EQ(st1.st_ino, st0.st_ino);
@@ -197,7 +193,7 @@ TEST(SetSection, NotFoundAndFailures) {
     };
     for (auto &c : cases) {
         EXPECT_EQ(ErrVLIBFileSetSection(c.path, c.name, c.newName, c.hash, nullptr), -1);
-        EXPECT_EQ(Err(), c.err);
+        EXPECT_EQ(VLIBErrGet(), c.err);
         EXPECT_EQ(ReadFile(kFile), before);
         EXPECT_EQ(ListDir(kDir), std::vector<std::string>{"smb.conf"});
     }

@@ -32,10 +32,6 @@ std::vector<std::string> V(std::initializer_list<const char *> items) {
     return std::vector<std::string>(items.begin(), items.end());
 }
 
-unsigned Code() {
-    return VLIBErrGet();
-}
-
 }  // namespace
 
 TEST(StrTrimSpace, TrimsWhitespaceAndOnePairOfQuotes) {
@@ -62,12 +58,12 @@ TEST(StrTrimSpace, TrimsWhitespaceAndOnePairOfQuotes) {
 TEST(StrTrimSpace, RefusesNullAndOverlappingDestination) {
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBStrTrimSpace(nullptr, nullptr), -1);
-    EXPECT_EQ(Code(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     char buf[] = "  abc  ";
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBStrTrimSpace(buf, buf + 1), -1);
     EXPECT_EQ(VLIBStrTrimSpace(buf, buf + strlen(buf)), -1);
-    EXPECT_EQ(Code(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_STREQ(buf, "  abc  ");
     EXPECT_EQ(VLIBStrTrimSpace(buf, buf), 3);  // the source itself: in place
     EXPECT_STREQ(buf, "abc");
@@ -116,7 +112,7 @@ TEST(StrSepPair, SplitsAtTheFirstEqualsSign) {
         EXPECT_EQ(VLIBStrSepPair(c.in, &l.p), c.result) << c.in;
         EXPECT_EQ(l.Entries(), c.pushed) << c.in;
         if (c.result < 0) {
-            EXPECT_EQ(Code(), static_cast<unsigned>(ERR_BAD_PARAMETERS)) << c.in;
+            EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS)) << c.in;
         }
     }
 }
@@ -158,7 +154,7 @@ TEST(StrJoin, RefusalsAreLogged) {
     int cb = 0;
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBStrJoin(none, 2, ",", &buf, &cb), -1);
-    EXPECT_EQ(Code(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBStrJoin(none, 0, ",", &buf, &cb), -1);
     char small[4];
     char *pSmall = small;
@@ -187,7 +183,7 @@ TEST(StrReplace, ReplacesTheFirstOccurrence) {
     // The limit is checked before searching: 9 - 3 + 5 = 11 > 10.
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBStrReplace(buf, "xyz", "12345", nullptr, 10), -1);
-    EXPECT_EQ(Code(), static_cast<unsigned>(ERR_BUFFER_TOO_SMALL));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BUFFER_TOO_SMALL));
     EXPECT_EQ(VLIBStrReplace(buf, "one", "12345", nullptr, 11), 1);
     EXPECT_STREQ(buf, "12345 3 two");
 }
@@ -208,15 +204,15 @@ TEST(StrColon, EncodeAndDecode) {
     EXPECT_EQ(VLIBStrEncodeColon("a:", enc, 3), 3);
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBStrEncodeColon("a:", enc, 2), -1);
-    EXPECT_EQ(Code(), static_cast<unsigned>(ERR_BUFFER_TOO_SMALL));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BUFFER_TOO_SMALL));
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBStrDecodeColon("a;,b", dec, 3), -1);
-    EXPECT_EQ(Code(), static_cast<unsigned>(ERR_BUFFER_TOO_SMALL));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BUFFER_TOO_SMALL));
 
     char same[16] = "a:b";
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VLIBStrEncodeColon(same, same, 15), -1);
-    EXPECT_EQ(Code(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VLIBStrDecodeColon(same, same, 15), -1);
 }
 
@@ -239,7 +235,7 @@ TEST(CheckAndRealloc, AllocatesGrowsAndRefuses) {
     int zero = 0;
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VORLCheckAndRealloc(&p, &zero, 8), -1);  // a buffer recorded with size 0
-    EXPECT_EQ(Code(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_BAD_PARAMETERS));
     EXPECT_EQ(VORLCheckAndRealloc(&p, &cb, 0), -1);
     EXPECT_EQ(VORLCheckAndRealloc(&p, nullptr, 8), -1);
     free(p);
@@ -330,7 +326,7 @@ TEST(SignalSysctld, SignalsTheDaemonOfThePidFile) {
     vorltest::WriteFile(VORL_SYSCTLD_PID_FILE, std::to_string(watcher) + "\n");
     VLIBErrSetNoPos(0);
     EXPECT_EQ(VORLSignalSysctld(SIGUSR1), -1);
-    EXPECT_EQ(Code(), static_cast<unsigned>(ERR_EXEC_FAILED));
+    EXPECT_EQ(VLIBErrGet(), static_cast<unsigned>(ERR_EXEC_FAILED));
 }
 
 TEST(SignalSysctld, NeverSignalsAGroupEveryoneOrInit) {

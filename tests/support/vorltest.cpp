@@ -44,6 +44,11 @@ bool Exists(const std::string &path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
+ino_t Inode(const std::string &path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
 void RemoveAll(const std::string &path) {
     std::error_code ec;
     std::filesystem::remove_all(path, ec);

@@ -19,6 +19,8 @@ std::string ReadFile(const std::string &path);
 // binary on failure, since nothing meaningful can follow.
 void WriteFile(const std::string &path, const std::string &content, mode_t mode = 0644);
 bool Exists(const std::string &path);
+// The inode number of a path (following links); 0 when it cannot be read.
+ino_t Inode(const std::string &path);
 // Removes a path recursively; missing is fine.
 void RemoveAll(const std::string &path);
 // Names of the entries of a directory, sorted; empty when it cannot be read.
