@@ -71,8 +71,7 @@ int open64(const char *path, int flags, ...) {
     va_start(ap, flags);
     mode_t mode = ModeArg(flags, ap);
     va_end(ap);
-    int fd = OpenDevice(path, flags);
-    return fd != -2 ? fd : R().open(path, flags, mode);
+    return open(path, flags, mode);
 }
 
 int __open_2(const char *path, int flags) {
@@ -81,8 +80,7 @@ int __open_2(const char *path, int flags) {
 }
 
 int __open64_2(const char *path, int flags) {
-    int fd = OpenDevice(path, flags);
-    return fd != -2 ? fd : R().open_2(path, flags);
+    return __open_2(path, flags);
 }
 
 int openat(int dirfd, const char *path, int flags, ...) {
@@ -99,8 +97,7 @@ int openat64(int dirfd, const char *path, int flags, ...) {
     va_start(ap, flags);
     mode_t mode = ModeArg(flags, ap);
     va_end(ap);
-    int fd = OpenDevice(path, flags);
-    return fd != -2 ? fd : R().openat(dirfd, path, flags, mode);
+    return openat(dirfd, path, flags, mode);
 }
 
 int __openat_2(int dirfd, const char *path, int flags) {
@@ -109,8 +106,7 @@ int __openat_2(int dirfd, const char *path, int flags) {
 }
 
 int __openat64_2(int dirfd, const char *path, int flags) {
-    int fd = OpenDevice(path, flags);
-    return fd != -2 ? fd : R().openat_2(dirfd, path, flags);
+    return __openat_2(dirfd, path, flags);
 }
 
 ssize_t read(int fd, void *buf, size_t n) {
