@@ -283,8 +283,8 @@ bool InstallKernel(const std::string &root, const SimKernel &k, std::string *err
     for (const auto &[path, bytes] : k.statfsFree)
         statfs += std::string(statfs.empty() ? "" : ",") + path + ":" + std::to_string(bytes);
     if (!statfs.empty()) conf += ConfLine("statfs_free", statfs);
-    for (const auto &[op, spec] : k.faults)
-        conf += ConfLine("fault_" + op, spec);
+    for (const auto &[op, rule] : k.faults)
+        conf += ConfLine("fault_" + op, rule);
 
     // Placeholders that exist stay (the same files, the same identities).
     std::error_code ec;

@@ -121,12 +121,12 @@ void Kernel::LoadConf() {
     conf_.Parse(text);
     for (uint32_t op = 0; op < kOpCount; op++) {
         faults_[op].clear();
-        std::string spec = conf_.Get(std::string("fault_") + kOpNames[op]);
+        std::string rule = conf_.Get(std::string("fault_") + kOpNames[op]);
         uint32_t h = 2166136261u;  // FNV-1a, never 0 for a set key
-        for (char c : spec)
+        for (char c : rule)
             h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
-        faultHash_[op] = spec.empty() ? 0 : (h ? h : 1);
-        for (const std::string &item : SplitFields(spec, ", \t")) {
+        faultHash_[op] = rule.empty() ? 0 : (h ? h : 1);
+        for (const std::string &item : SplitFields(rule, ", \t")) {
             FaultItem f;
             if (ParseFaultItem(item, &f))
                 faults_[op].push_back(f);
