@@ -5,7 +5,6 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 TEST_BUILD ?= build-asan
 BENCH_BUILD ?= build-release
-CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all deps build test bench demo format format-check install clean
 
@@ -15,16 +14,16 @@ deps:
 	@./scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j$(JOBS)
 
 test: deps
-	cmake -S . -B $(TEST_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVORL_SANITIZE=ON
+	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORL_SANITIZE=ON
 	cmake --build $(TEST_BUILD) -j$(JOBS)
 	ctest --test-dir $(TEST_BUILD) -j$(JOBS) --output-on-failure
 
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVORL_BUILD_TESTS=OFF \
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVORL_BUILD_TESTS=OFF \
 	    -DVORL_BUILD_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j$(JOBS)
 	cmake --build $(BENCH_BUILD) --target run-bench
